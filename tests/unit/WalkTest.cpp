@@ -281,6 +281,26 @@ TEST_F(WalkTest, DateFilterIsInclusiveAndDoesNotStopTheDescent)
     StartAt(KT("HKCU\\T"));
     EXPECT_EQ(Run(), TBriefs{});
 }
+
+TEST(DateBounds, WholeLocalDaysOrTheSecondsGiven)
+{
+    // The tests run in Tokyo time, nine hours ahead of UTC.
+    const TCalendarTime day = {2024, 5, 0, 1, 0, 0, 0, 0};
+    const TCalendarTime time = {2000, 1, 0, 1, 13, 45, 7, 500};
+    TFileTime lower = 0, upper = 0;
+    ASSERT_TRUE(MakeDateBound(day, time, false, false, &lower));
+    ASSERT_TRUE(MakeDateBound(day, time, false, true, &upper));
+    // 2024-04-30 15:00:00.000 and 2024-05-01 14:59:59.999 UTC.
+    EXPECT_EQ(lower, 133589628000000000ull);
+    EXPECT_EQ(upper, 133589628000000000ull + 864000000000ull - 10000ull);
+    // With the time: its hour, minute and second; .000 below, .999 above; one second apart.
+    ASSERT_TRUE(MakeDateBound(day, time, true, false, &lower));
+    ASSERT_TRUE(MakeDateBound(day, time, true, true, &upper));
+    EXPECT_EQ(lower, 133589628000000000ull + (13 * 3600 + 45 * 60 + 7) * 10000000ull);
+    EXPECT_EQ(upper - lower, 9990000ull);
+    const TCalendarTime noDay = {2023, 2, 0, 29, 0, 0, 0, 0};
+    EXPECT_FALSE(MakeDateBound(noDay, time, false, false, &lower));
+}
 #else
 TEST_F(WalkTest, AnsiBuildHasNoDateFilter)
 {
