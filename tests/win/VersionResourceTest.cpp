@@ -47,14 +47,12 @@ TEST_F(VersionBlock, TranslationAndTexts)
 
     EXPECT_EQ(Text(KT("FileDescription")), KT("Keyfinch 2.6.1"));
     EXPECT_EQ(Text(KT("FileVersion")), KT("2.6.1.0"));
-    EXPECT_EQ(Text(KT("ProductVersion")), KT("2.6.1"));
 #if defined(KEYFINCH_ANSI)
     EXPECT_EQ(Text(KT("Comments")), KT("Ansi Version"));
 #else
     EXPECT_EQ(Text(KT("Comments")), KT("Unicode Version"));
 #endif
     EXPECT_NE(Text(KT("LegalCopyright")), KT(""));
-    EXPECT_EQ(Text(KT("ProductName")), KT(""));
 }
 
 TEST_F(VersionBlock, FixedPart)
@@ -64,8 +62,6 @@ TEST_F(VersionBlock, FixedPart)
     ASSERT_TRUE(VerQueryValue(Block.data(), KT("\\"), reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00020006u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00020006u);
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
-    EXPECT_EQ(fixed->dwFileFlags, 0u);
 }
