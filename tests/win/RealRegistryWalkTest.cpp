@@ -156,20 +156,3 @@ TEST_F(RealRegistryWalk, SameHitsAsTheInMemoryCopy)
         }
     }
 }
-
-TEST_F(RealRegistryWalk, LongDataIsReadWholeOnlyForStrings)
-{
-    TSearchConditions conditions;
-    SetSearchText(conditions, KT("needle"), false, false);
-    TWinRegistry real;
-    std::vector<TRecordedHit> hits = Walk(real, conditions);
-    bool sawBigText = false;
-    for (const TRecordedHit& hit : hits) {
-        if (hit.Name == KT("big_text")) {
-            sawBigText = true;
-            EXPECT_EQ(hit.Data.size(), (7006 + 1) * sizeof(KChar));
-        }
-        EXPECT_NE(hit.Name, KT("big_binary"));
-    }
-    EXPECT_TRUE(sawBigText);
-}
