@@ -437,11 +437,6 @@ int TMemoryRegistry::OpenHandleCount() const
     return OpenHandles;
 }
 
-uint64_t TMemoryRegistry::OperationCount() const
-{
-    return Operations;
-}
-
 size_t TMemoryRegistry::KeyCount() const
 {
     return LiveKeys;
@@ -501,7 +496,6 @@ int32_t TMemoryRegistry::Enter(TRegKey key, TOperation operation, uint32_t index
 
 int32_t TMemoryRegistry::OpenKey(TRegKey parent, const KChar* subKey, uint32_t access, TRegKey* result)
 {
-    ++Operations;
     if (!result)
         return RegInvalidParameter;
     *result = 0;
@@ -545,7 +539,6 @@ int32_t TMemoryRegistry::OpenKey(TRegKey parent, const KChar* subKey, uint32_t a
 
 void TMemoryRegistry::CloseKey(TRegKey key)
 {
-    ++Operations;
     int slot = SlotOfHandle(key);
     if (slot < 0)
         return;
@@ -557,7 +550,6 @@ void TMemoryRegistry::CloseKey(TRegKey key)
 int32_t TMemoryRegistry::QueryInfoKey(TRegKey key, KChar* className, uint32_t* classLength, uint32_t* valueCount,
                                       TFileTime* lastWrite)
 {
-    ++Operations;
     if (className && !classLength)
         return RegInvalidParameter;
     int index;
@@ -598,7 +590,6 @@ int32_t TMemoryRegistry::QueryInfoKey(TRegKey key, KChar* className, uint32_t* c
 int32_t TMemoryRegistry::EnumKey(TRegKey key, uint32_t index, KChar* name, uint32_t* nameLength, KChar* className,
                                  uint32_t* classLength, TFileTime* lastWrite)
 {
-    ++Operations;
     if (!name || !nameLength)
         return RegInvalidParameter;
     int owner;
@@ -628,7 +619,6 @@ int32_t TMemoryRegistry::EnumKey(TRegKey key, uint32_t index, KChar* name, uint3
 int32_t TMemoryRegistry::EnumValue(TRegKey key, uint32_t index, KChar* name, uint32_t* nameLength, uint32_t* type,
                                    uint8_t* data, uint32_t* dataSize)
 {
-    ++Operations;
     if (!name || !nameLength || (data && !dataSize))
         return RegInvalidParameter;
     int owner;
@@ -664,7 +654,6 @@ int32_t TMemoryRegistry::EnumValue(TRegKey key, uint32_t index, KChar* name, uin
 
 int32_t TMemoryRegistry::QueryValue(TRegKey key, const KChar* name, uint32_t* type, uint8_t* data, uint32_t* dataSize)
 {
-    ++Operations;
     if (data && !dataSize)
         return RegInvalidParameter;
     int owner;

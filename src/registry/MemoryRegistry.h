@@ -52,7 +52,6 @@ public:
 
     // Bookkeeping for tests.
     int OpenHandleCount() const;
-    uint64_t OperationCount() const;  // calls of the TRegistry functions, CloseKey included
     size_t KeyCount() const;    // keys that exist, roots included
     size_t ValueCount() const;  // values that exist
 
@@ -121,7 +120,6 @@ private:
     std::vector<int> Handles;  // node per open handle slot, -1 when free
     std::vector<int> FreeHandles;
     int OpenHandles = 0;
-    uint64_t Operations = 0;
     size_t LiveKeys = 0;
     size_t LiveValues = 0;
 
