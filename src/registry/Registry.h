@@ -39,6 +39,12 @@ enum : uint32_t {
     KeyHitType = 11,  // the program's own marker for a hit on a key
 };
 
+// The types whose data is text: the only data a search tests and the list shows as text.
+inline bool IsStringType(uint32_t type)
+{
+    return type == RegSz || type == RegExpandSz || type == RegMultiSz;
+}
+
 class TRegistry {
 public:
     virtual ~TRegistry() {}

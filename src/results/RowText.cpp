@@ -81,7 +81,7 @@ int HitImageIndex(uint32_t type)
 {
     if (type == KeyHitType)
         return 0;
-    if (type == 1 || type == 2 || type == 7)
+    if (IsStringType(type))
         return 1;
     return 2;
 }

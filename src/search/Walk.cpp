@@ -7,11 +7,6 @@
 
 namespace {
 
-bool IsStringType(uint32_t type)
-{
-    return type == RegSz || type == RegExpandSz || type == RegMultiSz;
-}
-
 // The five searchable roots in the order a search visits them, with their condition flags.
 struct TSearchRoot {
     int RootIndex;
