@@ -11,14 +11,18 @@
 
 enum { StringPageIndex = 0, LocationPageIndex = 1, DatePageIndex = 2 };
 
-// Brings the page forward, warns, and then puts the focus on the control to correct; the posted
-// focus comes after the one the page switch posts, so it wins.
+// Brings the page forward, warns, and then puts the focus on the control to correct, or without
+// one on the page's first tab stop unless the tab control had the focus. The focus is posted
+// after the box has closed: the box's own loop would run an earlier posted change while it is
+// up, and closing it gives the focus back to where it was.
 static bool Refuse(int pageIndex, HWND page, const KChar* text, int focusId)
 {
+    bool tabHadFocus = GetFocus() == TabControl;
     SelectTabPage(TabControl, pageIndex);
     ShowWarning(MainWindow, text);
-    if (focusId != 0)
-        PostMessage(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(page, focusId)), TRUE);
+    HWND focus = focusId != 0 ? GetDlgItem(page, focusId) : tabHadFocus ? nullptr : GetNextDlgTabItem(page, nullptr, FALSE);
+    if (focus != nullptr)
+        PostMessage(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
     return false;
 }
 

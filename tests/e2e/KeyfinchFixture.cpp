@@ -1,0 +1,162 @@
+// The fixture of the end-to-end tests and their main program.
+#include "KeyfinchFixture.h"
+
+#include <cwchar>
+
+std::wstring ProgramPath;
+std::wstring WorkRoot;
+
+static const wchar_t* const TestRoot = L"Software\\KeyfinchTest\\E2E";
+
+// The pages are child dialogs of the main window; each is known by a control only it has.
+static HWND FindPage(HWND main, int controlId)
+{
+    for (HWND child = GetWindow(main, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassName(child) == L"#32770" && GetDlgItem(child, controlId) != nullptr)
+            return child;
+    }
+    return nullptr;
+}
+
+void TKeyfinch::SetUp()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    TestKey = std::wstring(TestRoot) + L"\\" + std::wstring(name.begin(), name.end());
+    DeleteTree(TestKey);
+    ASSERT_TRUE(CreateKey(TestKey));
+}
+
+void TKeyfinch::TearDown()
+{
+    if (HasFailure()) {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        SaveScreenshotForFailure(std::wstring(name.begin(), name.end()));
+    }
+    if (App.Process != nullptr) {
+        // A box left open would keep the program from closing.
+        for (HWND box; (box = FindMessageBox(App.ProcessId)) != nullptr;)
+            AnswerMessageBox(box);
+        CloseApp(App);
+    }
+    DeleteTree(TestKey);
+}
+
+bool TKeyfinch::Start()
+{
+    if (!StartApp(ProgramPath, WorkRoot, L"KeyfinchMain", App))
+        return false;
+    Main = App.Main;
+    Tab = GetDlgItem(Main, 100);
+    SearchButton = GetDlgItem(Main, 101);
+    AbortButton = GetDlgItem(Main, 102);
+    NewButton = GetDlgItem(Main, 103);
+    HistoryButton = GetDlgItem(Main, 104);
+    List = GetDlgItem(Main, 106);
+    Status = GetDlgItem(Main, 107);
+    Progress = GetDlgItem(Main, 108);
+    DatePage = FindPage(Main, 400);
+    LocationPage = FindPage(Main, 204);
+    StringPage = FindPage(Main, 106);
+    return Tab && List && Status && StringPage && LocationPage && DatePage;
+}
+
+void TKeyfinch::LookIn(const std::wstring& key, bool subkeys)
+{
+    for (int id = 100; id <= 102; ++id)
+        SendMessageW(LocationControl(id), BM_SETCHECK, id == 102 ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetComboEditText(LocationControl(302), L"HKCU\\" + key);
+    SendMessageW(LocationControl(300), BM_SETCHECK, subkeys ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TKeyfinch::PressSearch(const std::wstring& text)
+{
+    SetComboEditText(StringControl(100), text);
+    ClickButton(SearchButton);
+}
+
+static bool EndsWith(const std::wstring& text, const std::wstring& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool TKeyfinch::WaitForSearchEnd(DWORD timeoutMs) const
+{
+    // The search button comes back before the texts are written.
+    return WaitUntil([this] { return IsEnabled(SearchButton) && EndsWith(StatusPart(0), L" 個の項目が見つかりました。") &&
+                                     !StatusPart(1).empty(); },
+                     timeoutMs);
+}
+
+// A message whose text must lie in the program's own memory.
+static void SendRemoteText(HANDLE process, HWND window, UINT message, WPARAM wParam, const std::wstring& text)
+{
+    SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    if (remote == nullptr)
+        return;
+    WriteProcessMemory(process, remote, text.c_str(), bytes, nullptr);
+    SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+}
+
+bool TKeyfinch::Search(const std::wstring& text)
+{
+    // Only the end of a search writes the elapsed time, so its empty part marks the search as new.
+    SendRemoteText(App.Process, Status, SB_SETTEXTW, 1, L"");
+    PressSearch(text);
+    return WaitForSearchEnd();
+}
+
+std::wstring TKeyfinch::AnswerWarning()
+{
+    HWND box = WaitForMessageBox(App.ProcessId, 10000, Main);
+    if (box == nullptr)
+        return L"(no message box)";
+    std::wstring text = MessageBoxText(box);
+    EXPECT_EQ(L"Keyfinch", MessageBoxTitle(box));
+    EXPECT_EQ(IDI_WARNING, MessageBoxIcon(box));  // resource ordinals, compared as pointers
+    AnswerMessageBox(box);
+    return text;
+}
+
+void TKeyfinch::Screenshot(const std::wstring& name) const
+{
+    CreateDirectoryW((WorkRoot + L"\\screenshots").c_str(), nullptr);
+    SaveScreenshot(WorkRoot + L"\\screenshots\\" + name + L".bmp");
+}
+
+std::wstring LocalTimeText(const FILETIME& utc)
+{
+    FILETIME local;
+    SYSTEMTIME time;
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &time);
+    wchar_t text[64];
+    swprintf(text, 64, L"%04d/%02d/%02d %02d:%02d:%02d", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
+             time.wSecond);
+    return text;
+}
+
+// --program=<KeyfinchNT.exe> --work=<folder for the copies, screenshots and settings files>
+int wmain(int argc, wchar_t** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        std::wstring argument = argv[i];
+        if (argument.compare(0, 10, L"--program=") == 0)
+            ProgramPath = argument.substr(10);
+        else if (argument.compare(0, 7, L"--work=") == 0)
+            WorkRoot = argument.substr(7);
+    }
+    if (ProgramPath.empty() || WorkRoot.empty()) {
+        fwprintf(stderr, L"usage: %ls --program=KeyfinchNT.exe --work=folder [gtest options]\n", argv[0]);
+        return 2;
+    }
+    CreateDirectoryW(WorkRoot.c_str(), nullptr);
+    SetScreenshotFolder(WorkRoot);
+    int result = RUN_ALL_TESTS();
+    DeleteTree(TestRoot);
+    return result;
+}

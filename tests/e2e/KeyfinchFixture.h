@@ -1,0 +1,60 @@
+// The fixture of the end-to-end tests: a fresh KeyfinchNT.exe started in a folder of its own,
+// the handles of its windows, and the steps a user takes to run a search.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "Driver.h"
+
+// From the command line: the program under test and the folder the tests work in.
+extern std::wstring ProgramPath;
+extern std::wstring WorkRoot;
+
+typedef std::vector<std::vector<std::wstring>> TRows;
+
+class TKeyfinch : public ::testing::Test {
+protected:
+    TApp App;
+    HWND Main = nullptr;
+    HWND Tab = nullptr;
+    HWND SearchButton = nullptr;
+    HWND AbortButton = nullptr;
+    HWND NewButton = nullptr;
+    HWND HistoryButton = nullptr;
+    HWND List = nullptr;
+    HWND Status = nullptr;
+    HWND Progress = nullptr;
+    HWND StringPage = nullptr;
+    HWND LocationPage = nullptr;
+    HWND DatePage = nullptr;
+    // The registry subtree of this test, relative to HKEY_CURRENT_USER.
+    std::wstring TestKey;
+
+    void SetUp() override;
+    void TearDown() override;
+    // Starts the program and finds its windows; false when it did not come up.
+    bool Start();
+
+    HWND StringControl(int id) const { return GetDlgItem(StringPage, id); }
+    HWND LocationControl(int id) const { return GetDlgItem(LocationPage, id); }
+    HWND DateControl(int id) const { return GetDlgItem(DatePage, id); }
+    std::wstring StatusPart(int part) const { return StatusText(App.Process, Status, part); }
+    TRows Rows() const { return ListRows(App.Process, List, 5); }
+
+    // Limits the search to one key below HKEY_CURRENT_USER, with or without its subkeys.
+    void LookIn(const std::wstring& key, bool subkeys = true);
+    // Types the search text and presses the Search button.
+    void PressSearch(const std::wstring& text);
+    // Waits until a search has ended and its hit count is shown.
+    bool WaitForSearchEnd(DWORD timeoutMs = 60000) const;
+    // PressSearch and WaitForSearchEnd.
+    bool Search(const std::wstring& text);
+    // The warning the program shows now: its text, after checking its title, answered with OK.
+    std::wstring AnswerWarning();
+    // A picture of the screen under the work folder, to look at.
+    void Screenshot(const std::wstring& name) const;
+};
+
+// The text a key's last-write time shows in the list.
+std::wstring LocalTimeText(const FILETIME& utc);
