@@ -36,7 +36,8 @@ void TKeyfinch::TearDown()
     }
     if (App.Process != nullptr) {
         // A box left open would keep the program from closing.
-        for (HWND box; (box = FindMessageBox(App.ProcessId)) != nullptr;)
+        HWND box;
+        for (int tries = 0; tries < 5 && (box = FindMessageBox(App.ProcessId)) != nullptr; ++tries)
             AnswerMessageBox(box);
         CloseApp(App);
     }
@@ -45,8 +46,19 @@ void TKeyfinch::TearDown()
 
 bool TKeyfinch::Start()
 {
-    if (!StartApp(ProgramPath, WorkRoot, L"KeyfinchMain", App))
+    if (!PrepareApp(ProgramPath, WorkRoot, App) || !RunApp(App, nullptr))
         return false;
+    WaitUntil([this] {
+        App.Main = FindTopWindow(App.ProcessId, L"KeyfinchMain");
+        return App.Main != nullptr || WaitForSingleObject(App.Process, 0) == WAIT_OBJECT_0;
+    }, 20000);
+    if (App.Main == nullptr) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(App.Process, &exitCode);
+        ADD_FAILURE() << "no main window; the program's exit code is 0x" << std::hex << exitCode;
+        return false;
+    }
+    WaitForInputIdle(App.Process, 10000);
     Main = App.Main;
     Tab = GetDlgItem(Main, 100);
     SearchButton = GetDlgItem(Main, 101);

@@ -68,6 +68,8 @@ TEST_F(PagesTest, EachRefusalShowsItsTextOnItsPageAndFocusesTheControlToCorrect)
         c.Arrange();
         SendKey('G', false, false, true);  // the focus in the search text, not on the tab control
         ClickButton(SearchButton);
+        if (c.Page == 2 && WaitForMessageBox(App.ProcessId, 10000, Main) != nullptr)
+            Screenshot(L"warning");
         EXPECT_EQ(c.Text, AnswerWarning());
         EXPECT_EQ(c.Page, TabCurSel(Tab));
         EXPECT_TRUE(IsWindowVisible(c.Page == 0 ? StringPage : c.Page == 1 ? LocationPage : DatePage));

@@ -113,3 +113,15 @@ TEST_F(WindowTest, Windows2000NamesTheDefaultValueStandard)
     ASSERT_EQ(1, ListRowCount(List));
     EXPECT_EQ(L"(標準)", ListCellText(App.Process, List, 0, 0));
 }
+
+TEST_F(WindowTest, AboutBoxShowsTheThreeLinesOfTheVersionBlock)
+{
+    ASSERT_TRUE(Start());
+    PostMessageW(Main, WM_COMMAND, 240, 0);
+    HWND box = WaitForMessageBox(App.ProcessId, 10000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"バージョン情報", MessageBoxTitle(box));
+    EXPECT_EQ(L"Keyfinch 2.6.1\r\nCopyright (C) 2026 The Keyfinch developers\r\nUnicode Version\r\n", MessageBoxText(box));
+    EXPECT_EQ(std::vector<int>{IDOK}, MessageBoxButtons(box));
+    EXPECT_TRUE(AnswerMessageBox(box));
+}
