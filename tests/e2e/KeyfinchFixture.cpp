@@ -135,6 +135,11 @@ std::wstring TKeyfinch::AnswerWarning()
 
 void TKeyfinch::Screenshot(const std::wstring& name) const
 {
+    // A picture to look at, not a state to test: give the program time to paint what it just
+    // changed (glyphs drawn for the first time are slow under Wine).
+    if (App.Process != nullptr)
+        WaitForInputIdle(App.Process, 5000);
+    Sleep(1500);
     CreateDirectoryW((WorkRoot + L"\\screenshots").c_str(), nullptr);
     SaveScreenshot(WorkRoot + L"\\screenshots\\" + name + L".bmp");
 }

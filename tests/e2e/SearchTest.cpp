@@ -125,6 +125,8 @@ TEST_F(SearchTest, AbortStopsTheSearchAndKeepsTheLastPercentage)
     LookIn(LargeTree);
     PressSearch(L"needle");
     ASSERT_TRUE(WaitUntilRunning(SearchButton, List));
+    EXPECT_TRUE(IsVisible(Progress));
+    Screenshot(L"searching");
     ClickButton(AbortButton);
     ASSERT_TRUE(WaitForSearchEnd());
 
