@@ -31,15 +31,18 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+LRESULT CALLBACK EmptyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 // The start-up baseline: this program started again, showing one empty window.
 int RunEmptyWindow()
 {
     WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (message == WM_DESTROY)
-            PostQuitMessage(0);
-        return DefWindowProcW(window, message, wParam, lParam);
-    };
+    windowClass.lpfnWndProc = EmptyWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = EmptyWindowClass;
     RegisterClassW(&windowClass);
