@@ -114,6 +114,24 @@ TEST_F(CommandsTest, ContextMenuOpensAtTheMousePointerAlsoFromTheKeyboard)
     EXPECT_TRUE(WaitUntil([&] { return FindTopWindow(App.ProcessId, L"#32768") == nullptr; }, 5000));
 }
 
+TEST_F(CommandsTest, AltPageDownAndUpScrollTheListAPageSideways)
+{
+    ASSERT_TRUE(CreateKey(TestKey + L"\\hit"));
+    ASSERT_TRUE(Start());
+    LookIn(TestKey);
+    ASSERT_TRUE(Search(L"hit"));
+    SendMessageW(List, LVM_SETCOLUMNWIDTH, 1, 3000);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(List, LVM_GETHEADER, 0, 0));
+    LONG home = WindowRect(header).left;
+    ASSERT_TRUE(Activate(Main));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindowOf(Main) == List; }, 5000));
+    // The header moves with the columns when the list scrolls sideways.
+    SendKey(VK_NEXT, false, false, true);
+    EXPECT_TRUE(WaitUntil([&] { return WindowRect(header).left < home; }, 5000));
+    SendKey(VK_PRIOR, false, false, true);
+    EXPECT_TRUE(WaitUntil([&] { return WindowRect(header).left == home; }, 5000));
+}
+
 TEST_F(CommandsTest, NewResetsExactlyTheSearchConditionsItOwns)
 {
     ASSERT_TRUE(Start());

@@ -25,6 +25,11 @@ TEST_F(WindowTest, CannotShrinkBelowItsFirstSizeAndOnlyTheListGrowsDownwards)
     EXPECT_EQ(Height(window), least.y);
 
     RECT tab = WindowRect(Tab), search = WindowRect(SearchButton), list = WindowRect(List), status = WindowRect(Status);
+    // Stretching the text boxes keeps their caret and selection.
+    for (HWND combo : {StringControl(100), LocationControl(302)}) {
+        SetComboEditText(combo, L"abcdef");
+        SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(2, 4));
+    }
     MoveWindow(Main, window.left, window.top, Width(window) + 120, Height(window) + 80, TRUE);
     ASSERT_TRUE(WaitUntil([&] { return Width(WindowRect(Tab)) == Width(tab) + 120; }, 5000));
     EXPECT_EQ(Height(tab), Height(WindowRect(Tab)));
@@ -40,6 +45,9 @@ TEST_F(WindowTest, CannotShrinkBelowItsFirstSizeAndOnlyTheListGrowsDownwards)
     // The search text box keeps 6 dialog units from the page's right edge at every width.
     EXPECT_EQ(page.right - WindowRect(StringControl(100)).right,
               page.right - WindowRect(StringControl(101)).right);
+    EXPECT_EQ(WindowRect(StringControl(100)).right, WindowRect(LocationControl(302)).right);
+    for (HWND combo : {StringControl(100), LocationControl(302)})
+        EXPECT_EQ(MAKELONG(2, 4), SendMessageW(combo, CB_GETEDITSEL, 0, 0));
 }
 
 TEST_F(WindowTest, HeaderClicksSortAscendingDescendingAscending)
