@@ -92,6 +92,7 @@ struct TKeyfinchWindow {
     {
         for (int id = 100; id <= 102; ++id)
             SendMessageW(GetDlgItem(LocationPage, id), BM_SETCHECK, id == 100 + type ? BST_CHECKED : BST_UNCHECKED, 0);
+        PostMessageW(LocationPage, WM_COMMAND, MAKEWPARAM(100 + type, BN_CLICKED), 0);
         SetComboEditText(GetDlgItem(LocationPage, 302), key);
     }
 

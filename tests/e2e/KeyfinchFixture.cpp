@@ -74,10 +74,18 @@ bool TKeyfinch::Start()
     return Tab && List && Status && StringPage && LocationPage && DatePage;
 }
 
-void TKeyfinch::LookIn(const std::wstring& key, bool subkeys)
+void TKeyfinch::ChooseLocation(int radio)
 {
     for (int id = 100; id <= 102; ++id)
-        SendMessageW(LocationControl(id), BM_SETCHECK, id == 102 ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(LocationControl(id), BM_SETCHECK, id == radio ? BST_CHECKED : BST_UNCHECKED, 0);
+    // What a click on the radio button tells the page, which enables the controls of that choice.
+    PostMessageW(LocationPage, WM_COMMAND, MAKEWPARAM(radio, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(LocationControl(radio)));
+}
+
+void TKeyfinch::LookIn(const std::wstring& key, bool subkeys)
+{
+    ChooseLocation(102);
     SetComboEditText(LocationControl(302), L"HKCU\\" + key);
     SendMessageW(LocationControl(300), BM_SETCHECK, subkeys ? BST_CHECKED : BST_UNCHECKED, 0);
 }

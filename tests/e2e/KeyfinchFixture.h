@@ -42,6 +42,8 @@ protected:
     std::wstring StatusPart(int part) const { return StatusText(App.Process, Status, part); }
     TRows Rows() const { return ListRows(App.Process, List, 5); }
 
+    // Checks radio button 100, 101 or 102 of the location page, as a click on it would.
+    void ChooseLocation(int radio);
     // Limits the search to one key below HKEY_CURRENT_USER, with or without its subkeys.
     void LookIn(const std::wstring& key, bool subkeys = true);
     // Types the search text and presses the Search button.

@@ -66,8 +66,7 @@ TEST_F(LocationDateTest, ChosenRootsAreVisitedInRootOrderAndOnlyThose)
     TMachineKey machine(TestKey + L"\\kfRootsNeedle7");
     ASSERT_TRUE(CreateKey(TestKey + L"\\kfRootsNeedle7"));
     ASSERT_TRUE(Start());
-    SetCheck(LocationControl(100), false);
-    SetCheck(LocationControl(101), true);
+    ChooseLocation(101);
     for (int id = 200; id <= 204; ++id)
         SetCheck(LocationControl(id), id == 202 || id == 203);  // HKLM and HKU
     ASSERT_TRUE(Search(L"kfRootsNeedle7"));

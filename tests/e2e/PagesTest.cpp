@@ -24,28 +24,24 @@ TEST_F(PagesTest, EachRefusalShowsItsTextOnItsPageAndFocusesTheControlToCorrect)
     auto check = [&](HWND page, int id, bool on) {
         SendMessageW(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     };
-    auto chooseLocation = [&](int id) {
-        for (int radio = 100; radio <= 102; ++radio)
-            check(LocationPage, radio, radio == id);
-    };
     const TCase cases[] = {
         {L"no targets, and a key name that does not open, which is not looked at",
          [&] {
              for (int id = 102; id <= 104; ++id)
                  check(StringPage, id, false);
-             chooseLocation(102);
+             ChooseLocation(102);
              SetComboEditText(LocationControl(302), L"HKCU\\NoSuchKeyfinchKey");
          },
          0, L"検索対象を少なくとも一つ選択してください。", StringControl(102)},
         {L"chosen roots, none checked",
          [&] {
              check(StringPage, 103, true);
-             chooseLocation(101);
+             ChooseLocation(101);
              for (int id = 200; id <= 204; ++id)
                  check(LocationPage, id, false);
          },
          1, L"エントリを少なくとも一つ選択してください。", LocationControl(200)},
-        {L"one key that does not open", [&] { chooseLocation(102); }, 1, L"有効なキー名を指定してください。",
+        {L"one key that does not open", [&] { ChooseLocation(102); }, 1, L"有効なキー名を指定してください。",
          LocationControl(302)},
         {L"one key with an empty name", [&] { SetComboEditText(LocationControl(302), L""); }, 1,
          L"有効なキー名を指定してください。", LocationControl(302)},
