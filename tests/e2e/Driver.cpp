@@ -138,27 +138,6 @@ BOOL CALLBACK FindTopProc(HWND window, LPARAM param)
     return FALSE;
 }
 
-struct TChildSearch {
-    bool ById;
-    int ControlId;
-    const wchar_t* ClassName;
-    int Index;
-    HWND Found;
-};
-
-BOOL CALLBACK FindChildProc(HWND window, LPARAM param)
-{
-    TChildSearch& search = *reinterpret_cast<TChildSearch*>(param);
-    if (search.ById && GetDlgCtrlID(window) != search.ControlId)
-        return TRUE;
-    if (search.ClassName && lstrcmpiW(ClassName(window).c_str(), search.ClassName) != 0)
-        return TRUE;
-    if (search.Index-- > 0)
-        return TRUE;
-    search.Found = window;
-    return FALSE;
-}
-
 BOOL CALLBACK CollectChildProc(HWND window, LPARAM param)
 {
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
@@ -469,20 +448,6 @@ HWND WaitForTopWindow(DWORD processId, const wchar_t* className, const wchar_t* 
     return found;
 }
 
-HWND FindDescendant(HWND parent, int controlId, const wchar_t* className, int index)
-{
-    TChildSearch search = {true, controlId, className, index, nullptr};
-    EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
-HWND FindDescendantByClass(HWND parent, const wchar_t* className, int index)
-{
-    TChildSearch search = {false, 0, className, index, nullptr};
-    EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
 std::wstring WindowText(HWND window)
 {
     int length = static_cast<int>(Send(window, WM_GETTEXTLENGTH));
@@ -498,11 +463,6 @@ std::wstring ClassName(HWND window)
     wchar_t name[256] = {};
     int length = GetClassNameW(window, name, 256);
     return std::wstring(name, length > 0 ? length : 0);
-}
-
-int ControlId(HWND window)
-{
-    return GetDlgCtrlID(window);
 }
 
 RECT WindowRect(HWND window)
@@ -606,19 +566,6 @@ int ListColumnCount(HWND list)
     return header ? static_cast<int>(Send(header, HDM_GETITEMCOUNT, 0, 0, -1)) : -1;
 }
 
-std::wstring ListColumnText(HANDLE process, HWND list, int column)
-{
-    const SIZE_T textAt = TextOffset(sizeof(LVCOLUMNW));
-    TRemoteMemory memory(process, textAt + (TextRoom + 1) * sizeof(wchar_t));
-    LVCOLUMNW info = {};
-    info.mask = LVCF_TEXT;
-    info.pszText = reinterpret_cast<wchar_t*>(memory.At(textAt));
-    info.cchTextMax = TextRoom;
-    if (!memory.Write(&info, sizeof info) || !Send(list, LVM_GETCOLUMNW, column, memory.Param()))
-        return std::wstring();
-    return ReadRemoteText(memory, textAt);
-}
-
 int ListColumnWidth(HWND list, int column)
 {
     return static_cast<int>(Send(list, LVM_GETCOLUMNWIDTH, column));
@@ -690,11 +637,6 @@ std::wstring StatusText(HANDLE process, HWND status, int part)
     return std::wstring(text.data(), wcsnlen(text.data(), length));
 }
 
-int StatusPartCount(HWND status)
-{
-    return static_cast<int>(Send(status, SB_GETPARTS));
-}
-
 int TabCurSel(HWND tab)
 {
     return static_cast<int>(Send(tab, TCM_GETCURSEL, 0, 0, -1));
@@ -703,19 +645,6 @@ int TabCurSel(HWND tab)
 int TabCount(HWND tab)
 {
     return static_cast<int>(Send(tab, TCM_GETITEMCOUNT));
-}
-
-std::wstring TabItemText(HANDLE process, HWND tab, int index)
-{
-    const SIZE_T textAt = TextOffset(sizeof(TCITEMW));
-    TRemoteMemory memory(process, textAt + (TextRoom + 1) * sizeof(wchar_t));
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = reinterpret_cast<wchar_t*>(memory.At(textAt));
-    item.cchTextMax = TextRoom;
-    if (!memory.Write(&item, sizeof item) || !Send(tab, TCM_GETITEMW, index, memory.Param()))
-        return std::wstring();
-    return ReadRemoteText(memory, textAt);
 }
 
 bool ClickTab(HANDLE process, HWND tab, int index)
@@ -794,19 +723,9 @@ std::vector<std::wstring> ComboItems(HWND combo)
     return items;
 }
 
-int ComboCurSel(HWND combo)
-{
-    return static_cast<int>(Send(combo, CB_GETCURSEL, 0, 0, CB_ERR));
-}
-
 void SetComboEditText(HWND combo, const std::wstring& text)
 {
     Send(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void SetEditText(HWND edit, const std::wstring& text)
-{
-    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 HWND FocusedWindowOf(HWND anyWindowOfTarget)
@@ -816,15 +735,6 @@ HWND FocusedWindowOf(HWND anyWindowOfTarget)
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(anyWindowOfTarget, nullptr), &info))
         return nullptr;
     return info.hwndFocus;
-}
-
-HWND ActiveWindowOf(HWND anyWindowOfTarget)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(anyWindowOfTarget, nullptr), &info))
-        return nullptr;
-    return info.hwndActive;
 }
 
 int DefaultButtonId(HWND dialog)
@@ -1108,15 +1018,6 @@ std::wstring ClipboardText()
     return text;
 }
 
-bool ClearClipboard()
-{
-    if (!OpenClipboardSoon())
-        return false;
-    bool ok = EmptyClipboard() != FALSE;
-    CloseClipboard();
-    return ok;
-}
-
 // --- Registry fixtures ---------------------------------------------------------------------
 
 bool CreateKey(const std::wstring& path, const std::wstring& className)
@@ -1143,14 +1044,6 @@ bool SetDwordValue(const std::wstring& path, const std::wstring& name, DWORD val
 bool SetBinaryValue(const std::wstring& path, const std::wstring& name, const std::vector<BYTE>& bytes, DWORD type)
 {
     return SetValue(path, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
-}
-
-bool KeyExists(const std::wstring& path)
-{
-    HKEY key = OpenKey(path, KEY_READ);
-    if (key)
-        RegCloseKey(key);
-    return key != nullptr;
 }
 
 bool KeyWriteTime(const std::wstring& path, FILETIME& time)

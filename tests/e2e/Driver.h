@@ -51,14 +51,8 @@ bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs = 10000);
 // any) and title (nullptr: any).
 HWND FindTopWindow(DWORD processId, const wchar_t* className, const wchar_t* title = nullptr, bool visibleOnly = true);
 HWND WaitForTopWindow(DWORD processId, const wchar_t* className, const wchar_t* title, DWORD timeoutMs);
-// The index-th window, in the order of EnumChildWindows, of all descendants of parent with that
-// control id (and class, unless nullptr). Pages that are child dialogs are searched too.
-HWND FindDescendant(HWND parent, int controlId, const wchar_t* className = nullptr, int index = 0);
-// The same, by class only.
-HWND FindDescendantByClass(HWND parent, const wchar_t* className, int index = 0);
 std::wstring WindowText(HWND window);  // WM_GETTEXT
 std::wstring ClassName(HWND window);
-int ControlId(HWND window);
 RECT WindowRect(HWND window);          // screen coordinates
 RECT ClientRect(HWND window);          // client coordinates
 RECT ClientRectOnScreen(HWND window);  // the client area in screen coordinates
@@ -73,7 +67,6 @@ int ListItemImage(HANDLE process, HWND list, int row);  // -1 when it cannot be 
 UINT ListItemState(HWND list, int row, UINT mask);      // LVM_GETITEMSTATE
 std::vector<int> ListSelectedRows(HWND list);
 int ListColumnCount(HWND list);  // HDM_GETITEMCOUNT of its header
-std::wstring ListColumnText(HANDLE process, HWND list, int column);
 int ListColumnWidth(HWND list, int column);
 // Bounds of a row (LVIR_BOUNDS) or of its label in the first column (LVIR_LABEL), client
 // coordinates of the list.
@@ -90,10 +83,8 @@ bool ClickListRow(HANDLE process, HWND list, int row, bool doubleClick = false, 
 // --- Status bar, tab control, date and time picker -----------------------------------------
 
 std::wstring StatusText(HANDLE process, HWND status, int part);  // SB_GETTEXTW
-int StatusPartCount(HWND status);
 int TabCurSel(HWND tab);
 int TabCount(HWND tab);
-std::wstring TabItemText(HANDLE process, HWND tab, int index);
 bool ClickTab(HANDLE process, HWND tab, int index);  // a mouse click on the tab
 // DTM_GETSYSTEMTIME: GDT_VALID with the time, GDT_NONE when unchecked, -1 when unreadable.
 int DateTimeValue(HANDLE process, HWND picker, SYSTEMTIME& time);
@@ -109,13 +100,10 @@ int CheckState(HWND button);  // BM_GETCHECK
 // nothing and returns false for a hidden or disabled button, which a user could not click.
 bool ClickButton(HWND button);
 std::vector<std::wstring> ComboItems(HWND combo);
-int ComboCurSel(HWND combo);
 void SetComboEditText(HWND combo, const std::wstring& text);  // WM_SETTEXT
-void SetEditText(HWND edit, const std::wstring& text);        // WM_SETTEXT
-// The window with the keyboard focus / the active window in the target's thread
-// (GetGUIThreadInfo); works for a window of another process.
+// The window with the keyboard focus in the target's thread (GetGUIThreadInfo); works for a
+// window of another process.
 HWND FocusedWindowOf(HWND anyWindowOfTarget);
-HWND ActiveWindowOf(HWND anyWindowOfTarget);
 // DM_GETDEFID: the id of the default push button of a dialog, 0 if there is none.
 int DefaultButtonId(HWND dialog);
 bool IsDefaultPushButton(HWND button);  // has the BS_DEFPUSHBUTTON style
@@ -154,7 +142,6 @@ bool AnswerMessageBox(HWND box, int buttonId = IDOK, DWORD timeoutMs = 5000);
 // --- Clipboard -----------------------------------------------------------------------------
 
 std::wstring ClipboardText();  // CF_UNICODETEXT, empty if there is none
-bool ClearClipboard();
 
 // --- Registry fixtures (HKEY_CURRENT_USER, 64-bit view; paths relative to it) --------------
 
@@ -165,7 +152,6 @@ bool SetStringValue(const std::wstring& path, const std::wstring& name, const st
 bool SetDwordValue(const std::wstring& path, const std::wstring& name, DWORD value);
 bool SetBinaryValue(const std::wstring& path, const std::wstring& name, const std::vector<BYTE>& bytes,
                     DWORD type = REG_BINARY);
-bool KeyExists(const std::wstring& path);
 bool KeyWriteTime(const std::wstring& path, FILETIME& time);
 void DeleteTree(const std::wstring& path);  // the key with everything below it
 
