@@ -7,11 +7,6 @@
 
 static const UINT_PTR ClockTimer = 1;
 
-static bool Checked(HWND page, int id)
-{
-    return IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
-
 static void Enable(HWND page, int id, bool enabled)
 {
     EnableWindow(GetDlgItem(page, id), enabled);
@@ -21,19 +16,19 @@ static void Enable(HWND page, int id, bool enabled)
 // click changes only the controls its row names.
 static void EnableForBound(HWND page, int checkId)
 {
-    bool on = Checked(page, checkId);
-    bool time = Checked(page, IDC_TIME);
+    bool on = IsChecked(page, checkId);
+    bool time = IsChecked(page, IDC_TIME);
     Enable(page, checkId + 1, on);         // date picker
     Enable(page, checkId + 2, on && time); // time picker
     Enable(page, checkId + 3, on);         // now button
-    Enable(page, IDC_TIME, Checked(page, IDC_AFTER) || Checked(page, IDC_BEFORE));
+    Enable(page, IDC_TIME, IsChecked(page, IDC_AFTER) || IsChecked(page, IDC_BEFORE));
 }
 
 static void EnableTimePickers(HWND page)
 {
-    bool time = Checked(page, IDC_TIME);
-    Enable(page, IDC_AFTERTIME, Checked(page, IDC_AFTER) && time);
-    Enable(page, IDC_BEFORETIME, Checked(page, IDC_BEFORE) && time);
+    bool time = IsChecked(page, IDC_TIME);
+    Enable(page, IDC_AFTERTIME, IsChecked(page, IDC_AFTER) && time);
+    Enable(page, IDC_BEFORETIME, IsChecked(page, IDC_BEFORE) && time);
 }
 
 // The date picker always takes today; the time picker only when the time counts.
@@ -42,7 +37,7 @@ static void SetBoundToNow(HWND page, int dateId, int timeId)
     SYSTEMTIME now;
     GetLocalTime(&now);
     SendMessage(GetDlgItem(page, dateId), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&now));
-    if (Checked(page, IDC_TIME))
+    if (IsChecked(page, IDC_TIME))
         SendMessage(GetDlgItem(page, timeId), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&now));
 }
 

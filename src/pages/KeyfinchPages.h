@@ -17,6 +17,11 @@ bool CollectDatePage();
 // Moves text to the top of a history combo box, dropping an entry that differs only in case.
 void AddToHistory(HWND combo, const TString& text);
 
+inline bool IsChecked(HWND page, int id)
+{
+    return IsDlgButtonChecked(page, id) == BST_CHECKED;
+}
+
 // Stretches a history combo box to 6 dialog units short of the page's right edge, keeping the
 // caret and selection of its edit field.
 void StretchComboBox(HWND page, int comboId, int pageWidth);

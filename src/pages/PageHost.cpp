@@ -26,11 +26,6 @@ static bool Refuse(int pageIndex, HWND page, const KChar* text, int focusId)
     return false;
 }
 
-static bool Checked(HWND page, int id)
-{
-    return IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
-
 void AddToHistory(HWND combo, const TString& text)
 {
     LRESULT found = SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -48,10 +43,10 @@ bool CollectStringPage()
     // The history keeps the text as typed; the conditions get it upper-cased unless the case counts.
     if (!text.empty())
         AddToHistory(GetDlgItem(StringPage, IDC_SUBSTRING), text);
-    SetSearchText(c, text, Checked(StringPage, IDC_WHOLEWORD), Checked(StringPage, IDC_MATCHCASE));
-    c.Key = Checked(StringPage, IDC_KEY);
-    c.Value = Checked(StringPage, IDC_VALUE);
-    c.Data = Checked(StringPage, IDC_DATA);
+    SetSearchText(c, text, IsChecked(StringPage, IDC_WHOLEWORD), IsChecked(StringPage, IDC_MATCHCASE));
+    c.Key = IsChecked(StringPage, IDC_KEY);
+    c.Value = IsChecked(StringPage, IDC_VALUE);
+    c.Data = IsChecked(StringPage, IDC_DATA);
     if (!c.Key && !c.Value && !c.Data)
         return Refuse(StringPageIndex, StringPage, KT("検索対象を少なくとも一つ選択してください。"), IDC_KEY);
     return true;
@@ -64,11 +59,11 @@ bool CollectLocationPage()
     // With no radio button checked the type names no location and the search covers nothing.
     c.Type = checked != 0 ? checked - IDC_ALLROOTS : -1;
     if (c.Type == LocationChosenRoots) {
-        c.HKCR = Checked(LocationPage, IDC_HKCR);
-        c.HKCU = Checked(LocationPage, IDC_HKCU);
-        c.HKLM = Checked(LocationPage, IDC_HKLM);
-        c.HKU = Checked(LocationPage, IDC_HKU);
-        c.HKCC = Checked(LocationPage, IDC_HKCC);
+        c.HKCR = IsChecked(LocationPage, IDC_HKCR);
+        c.HKCU = IsChecked(LocationPage, IDC_HKCU);
+        c.HKLM = IsChecked(LocationPage, IDC_HKLM);
+        c.HKU = IsChecked(LocationPage, IDC_HKU);
+        c.HKCC = IsChecked(LocationPage, IDC_HKCC);
         if (!c.HKCR && !c.HKCU && !c.HKLM && !c.HKU && !c.HKCC)
             return Refuse(LocationPageIndex, LocationPage, KT("エントリを少なくとも一つ選択してください。"), IDC_HKCR);
         c.SubKey = true;
@@ -87,7 +82,7 @@ bool CollectLocationPage()
     }
     if (OpenKeyPath(SystemRegistry, c.KeyName, KeyRead, &c.KeyHandle) != RegSuccess)
         c.KeyHandle = 0;
-    c.SubKey = Checked(LocationPage, IDC_SUBKEY);
+    c.SubKey = IsChecked(LocationPage, IDC_SUBKEY);
     if (c.KeyHandle == 0)
         return Refuse(LocationPageIndex, LocationPage, KT("有効なキー名を指定してください。"), IDC_KEYNAME);
     c.KeyName = ToShortKeyPath(c.KeyName);
@@ -113,9 +108,9 @@ static TCalendarTime PickerTime(HWND page, int id)
 // One bound from its date and time pickers; without the time check box the whole local day.
 static void CollectDateBound(int checkId, int dateId, int timeId, bool upper, bool* enabled, TFileTime* bound)
 {
-    *enabled = Checked(DatePage, checkId);
+    *enabled = IsChecked(DatePage, checkId);
     if (*enabled)
-        MakeDateBound(PickerTime(DatePage, dateId), PickerTime(DatePage, timeId), Checked(DatePage, IDC_TIME), upper,
+        MakeDateBound(PickerTime(DatePage, dateId), PickerTime(DatePage, timeId), IsChecked(DatePage, IDC_TIME), upper,
                       bound);
 }
 #endif
@@ -124,7 +119,7 @@ bool CollectDatePage()
 {
 #if !defined(KEYFINCH_ANSI)
     TSearchConditions& c = SearchConditions;
-    c.Time = Checked(DatePage, IDC_TIME);
+    c.Time = IsChecked(DatePage, IDC_TIME);
     CollectDateBound(IDC_AFTER, IDC_AFTERDATE, IDC_AFTERTIME, false, &c.After, &c.AfterDateTime);
     CollectDateBound(IDC_BEFORE, IDC_BEFOREDATE, IDC_BEFORETIME, true, &c.Before, &c.BeforeDateTime);
     if (c.After && c.Before && c.AfterDateTime > c.BeforeDateTime)

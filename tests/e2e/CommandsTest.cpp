@@ -17,6 +17,12 @@ static bool PutOnClipboard(const std::wstring& text)
     return done;
 }
 
+// Waits until a menu of the program is open, or until none is.
+static bool MenuOpen(DWORD processId, bool open)
+{
+    return WaitUntil([&] { return (FindTopWindow(processId, L"#32768") != nullptr) == open; }, 5000);
+}
+
 // Keys are handled in order, and the commands they post before the next key is read: once a
 // later Down has moved the selection, everything typed before it has been handled.
 static bool Settle(HWND list, int row)
@@ -32,8 +38,7 @@ TEST_F(CommandsTest, CtrlCCopiesTheLongPathOfTheKeyEachRowStandsFor)
     SetStringValue(sub, L"kfCopyValue", L"");
     SetStringValue(sub, L"other", L"data kfCopy");
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"kfCopy"));
+    ASSERT_TRUE(SearchIn(TestKey, L"kfCopy"));
     ASSERT_EQ(3, ListRowCount(List));
     std::wstring longSub = L"HKEY_CURRENT_USER\\" + sub;
     const std::wstring expected[] = {longSub, longSub, longSub + L"\\kfCopyKey"};  // value, data, key
@@ -51,8 +56,7 @@ TEST_F(CommandsTest, CtrlCWithoutASelectionLeavesTheClipboardAlone)
     ASSERT_TRUE(CreateKey(TestKey + L"\\hit1"));
     ASSERT_TRUE(CreateKey(TestKey + L"\\hit2"));
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"hit"));
+    ASSERT_TRUE(SearchIn(TestKey, L"hit"));
     ASSERT_TRUE(PutOnClipboard(L"as it was"));
     ASSERT_TRUE(Activate(Main));
     ASSERT_TRUE(WaitUntil([&] { return FocusedWindowOf(Main) == List; }, 5000));
@@ -66,8 +70,7 @@ TEST_F(CommandsTest, FileMenuCopiesOnlyWhileTheListHasTheFocusAndASelection)
 {
     ASSERT_TRUE(CreateKey(TestKey + L"\\kfMenuKey"));
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"kfMenuKey"));
+    ASSERT_TRUE(SearchIn(TestKey, L"kfMenuKey"));
     ASSERT_TRUE(Activate(Main));
     ASSERT_TRUE(ClickListRow(App.Process, List, 0));
     ASSERT_TRUE(PutOnClipboard(L"as it was"));
@@ -76,17 +79,17 @@ TEST_F(CommandsTest, FileMenuCopiesOnlyWhileTheListHasTheFocusAndASelection)
     SendKey(VK_TAB, false, true);
     ASSERT_TRUE(WaitUntil([&] { return FocusedWindowOf(Main) == HistoryButton; }, 5000));
     SendKey('F', false, false, true);
-    ASSERT_TRUE(WaitUntil([&] { return FindTopWindow(App.ProcessId, L"#32768") != nullptr; }, 5000));
+    ASSERT_TRUE(MenuOpen(App.ProcessId, true));
     Screenshot(L"file-menu-grayed");
     SendKey('C');
     SendKey(VK_ESCAPE);
     SendKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return FindTopWindow(App.ProcessId, L"#32768") == nullptr; }, 5000));
+    ASSERT_TRUE(MenuOpen(App.ProcessId, false));
     EXPECT_EQ(L"as it was", ClipboardText());
 
     ASSERT_TRUE(ClickListRow(App.Process, List, 0));
     SendKey('F', false, false, true);
-    ASSERT_TRUE(WaitUntil([&] { return FindTopWindow(App.ProcessId, L"#32768") != nullptr; }, 5000));
+    ASSERT_TRUE(MenuOpen(App.ProcessId, true));
     SendKey('C');
     EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == L"HKEY_CURRENT_USER\\" + TestKey + L"\\kfMenuKey"; }, 5000));
 }
@@ -95,8 +98,7 @@ TEST_F(CommandsTest, ContextMenuOpensAtTheMousePointerAlsoFromTheKeyboard)
 {
     ASSERT_TRUE(CreateKey(TestKey + L"\\hit"));
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"hit"));
+    ASSERT_TRUE(SearchIn(TestKey, L"hit"));
     ASSERT_TRUE(Activate(Main));
     ASSERT_TRUE(WaitUntil([&] { return FocusedWindowOf(Main) == List; }, 5000));
     RECT status = WindowRect(Status);
@@ -111,15 +113,14 @@ TEST_F(CommandsTest, ContextMenuOpensAtTheMousePointerAlsoFromTheKeyboard)
                 (abs(rect.left - pointer.x) <= 2 && abs(rect.top - pointer.y) <= 2))
         << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
     SendKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return FindTopWindow(App.ProcessId, L"#32768") == nullptr; }, 5000));
+    EXPECT_TRUE(MenuOpen(App.ProcessId, false));
 }
 
 TEST_F(CommandsTest, AltPageDownAndUpScrollTheListAPageSideways)
 {
     ASSERT_TRUE(CreateKey(TestKey + L"\\hit"));
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"hit"));
+    ASSERT_TRUE(SearchIn(TestKey, L"hit"));
     SendMessageW(List, LVM_SETCOLUMNWIDTH, 1, 3000);
     HWND header = reinterpret_cast<HWND>(SendMessageW(List, LVM_GETHEADER, 0, 0));
     LONG home = WindowRect(header).left;
@@ -135,8 +136,7 @@ TEST_F(CommandsTest, AltPageDownAndUpScrollTheListAPageSideways)
 TEST_F(CommandsTest, NewResetsExactlyTheSearchConditionsItOwns)
 {
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"abc"));
+    ASSERT_TRUE(SearchIn(TestKey, L"abc"));
     SendMessageW(StringControl(102), BM_SETCHECK, BST_UNCHECKED, 0);
     SendMessageW(StringControl(105), BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(StringControl(106), BM_SETCHECK, BST_CHECKED, 0);
@@ -176,8 +176,7 @@ TEST_F(CommandsTest, MenuCommandsReachTheirOwners)
     SetStringValue(TestKey, L"b", L"needle 1");
     SetStringValue(TestKey, L"a", L"needle 2");
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"needle"));
+    ASSERT_TRUE(SearchIn(TestKey, L"needle"));
     PostMessageW(Main, WM_COMMAND, 222, 0);  // sort by data
     EXPECT_TRUE(WaitUntil([&] { return Rows()[0][2] == L"needle 1"; }, 5000));
     PostMessageW(Main, WM_COMMAND, 222, 0);

@@ -113,29 +113,24 @@ void CreateFolders(const std::wstring& path)
     }
 }
 
-struct TTopSearch {
-    DWORD ProcessId;
-    const wchar_t* ClassName;
-    const wchar_t* Title;
-    bool VisibleOnly;
-    HWND Found;
-};
-
-BOOL CALLBACK FindTopProc(HWND window, LPARAM param)
+BOOL CALLBACK CollectTopProc(HWND window, LPARAM param)
 {
-    TTopSearch& search = *reinterpret_cast<TTopSearch*>(param);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (search.ProcessId && processId != search.ProcessId)
-        return TRUE;
-    if (search.VisibleOnly && !IsWindowVisible(window))
-        return TRUE;
-    if (search.ClassName && lstrcmpiW(ClassName(window).c_str(), search.ClassName) != 0)
-        return TRUE;
-    if (search.Title && WindowText(window) != search.Title)
-        return TRUE;
-    search.Found = window;
-    return FALSE;
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+}
+
+// The top-level windows of a process (0: of every process), visible ones only if asked.
+std::vector<HWND> TopWindows(DWORD processId, bool visibleOnly)
+{
+    std::vector<HWND> all, result;
+    EnumWindows(CollectTopProc, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if ((processId == 0 || owner == processId) && (!visibleOnly || IsWindowVisible(window)))
+            result.push_back(window);
+    }
+    return result;
 }
 
 BOOL CALLBACK CollectChildProc(HWND window, LPARAM param)
@@ -436,9 +431,12 @@ bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs)
 
 HWND FindTopWindow(DWORD processId, const wchar_t* className, const wchar_t* title, bool visibleOnly)
 {
-    TTopSearch search = {processId, className, title, visibleOnly, nullptr};
-    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
+    for (HWND window : TopWindows(processId, visibleOnly)) {
+        if ((!className || lstrcmpiW(ClassName(window).c_str(), className) == 0) &&
+            (!title || WindowText(window) == title))
+            return window;
+    }
+    return nullptr;
 }
 
 HWND WaitForTopWindow(DWORD processId, const wchar_t* className, const wchar_t* title, DWORD timeoutMs)
@@ -876,27 +874,6 @@ HWND MessageIconControl(HWND box)
     return nullptr;
 }
 
-struct TBoxSearch {
-    DWORD ProcessId;
-    HWND Owner;
-    HWND Found;
-};
-
-BOOL CALLBACK FindBoxProc(HWND window, LPARAM param)
-{
-    TBoxSearch& search = *reinterpret_cast<TBoxSearch*>(param);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != search.ProcessId || !IsWindowVisible(window))
-        return TRUE;
-    if (search.Owner && GetWindow(window, GW_OWNER) != search.Owner)
-        return TRUE;
-    if (!IsMessageBox(window))
-        return TRUE;
-    search.Found = window;
-    return FALSE;
-}
-
 } // namespace
 
 bool IsMessageBox(HWND window)
@@ -920,9 +897,11 @@ bool IsMessageBox(HWND window)
 
 HWND FindMessageBox(DWORD processId, HWND owner)
 {
-    TBoxSearch search = {processId, owner, nullptr};
-    EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
+    for (HWND window : TopWindows(processId, true)) {
+        if ((!owner || GetWindow(window, GW_OWNER) == owner) && IsMessageBox(window))
+            return window;
+    }
+    return nullptr;
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs, HWND owner)

@@ -52,6 +52,20 @@ protected:
     bool WaitForSearchEnd(DWORD timeoutMs = 60000) const;
     // PressSearch and WaitForSearchEnd.
     bool Search(const std::wstring& text);
+    // LookIn the key with its subkeys, then Search.
+    bool SearchIn(const std::wstring& key, const std::wstring& text)
+    {
+        LookIn(key);
+        return Search(text);
+    }
+    // The texts of one column, top to bottom.
+    std::vector<std::wstring> Column(int column) const
+    {
+        std::vector<std::wstring> texts;
+        for (const auto& row : Rows())
+            texts.push_back(row[column]);
+        return texts;
+    }
     // The warning the program shows now: its text, after checking its title, answered with OK.
     std::wstring AnswerWarning();
     // A picture of the screen under the work folder, to look at.

@@ -82,18 +82,11 @@ TEST_F(LocationDateTest, OneKeyWithOrWithoutItsSubkeys)
     ASSERT_TRUE(CreateKey(TestKey + L"\\needle1"));
     SetStringValue(TestKey + L"\\needle1", L"needle2", L"");
     ASSERT_TRUE(Start());
-    auto names = [&] {
-        std::vector<std::wstring> result;
-        for (const auto& row : Rows())
-            result.push_back(row[0]);
-        return result;
-    };
-    LookIn(TestKey, true);
-    ASSERT_TRUE(Search(L"needle"));
-    EXPECT_EQ((std::vector<std::wstring>{L"needle0", L"needle1", L"needle2"}), names());
+    ASSERT_TRUE(SearchIn(TestKey, L"needle"));
+    EXPECT_EQ((std::vector<std::wstring>{L"needle0", L"needle1", L"needle2"}), Column(0));
     LookIn(TestKey, false);
     ASSERT_TRUE(Search(L"needle"));
-    EXPECT_EQ((std::vector<std::wstring>{L"needle0", L"needle1"}), names());
+    EXPECT_EQ((std::vector<std::wstring>{L"needle0", L"needle1"}), Column(0));
 }
 
 static SYSTEMTIME LocalTime(const FILETIME& utc, LONGLONG shiftSeconds)

@@ -137,8 +137,7 @@ TEST_F(PagesTest, EnterJumpsInsteadOfSearchingWhileTheListHasTheFocus)
     CreateKey(TestKey + L"\\hit1");
     CreateKey(TestKey + L"\\hit2");
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"hit"));
+    ASSERT_TRUE(SearchIn(TestKey, L"hit"));
     ASSERT_EQ(2, ListRowCount(List));
     ASSERT_TRUE(Activate(Main));
     ASSERT_TRUE(WaitUntil([&] { return FocusedWindowOf(Main) == List; }, 5000));

@@ -33,8 +33,7 @@ TEST_F(SearchTest, SeededSubtreeGivesOneRowPerHitInWalkOrder)
     SetStringValue(seed + L"\\Other", L"x", L"NeEdLe");
     ASSERT_TRUE(Start());
 
-    LookIn(TestKey + L"\\Seed");
-    ASSERT_TRUE(Search(L"needle"));
+    ASSERT_TRUE(SearchIn(TestKey + L"\\Seed", L"needle"));
 
     std::wstring at = L"HKCU\\" + seed;
     std::wstring time = WriteTime(seed);

@@ -58,15 +58,8 @@ TEST_F(WindowTest, HeaderClicksSortAscendingDescendingAscending)
     CreateKey(TestKey + L"\\alpha-needle");
     CreateKey(TestKey + L"\\Beta-needle");
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"needle"));
-    auto names = [&] {
-        std::vector<std::wstring> result;
-        for (const auto& row : Rows())
-            result.push_back(row[0]);
-        return result;
-    };
-    ASSERT_EQ((std::vector<std::wstring>{L"Mid-needle", L"zeta-needle", L"alpha-needle", L"Beta-needle"}), names());
+    ASSERT_TRUE(SearchIn(TestKey, L"needle"));
+    ASSERT_EQ((std::vector<std::wstring>{L"Mid-needle", L"zeta-needle", L"alpha-needle", L"Beta-needle"}), Column(0));
 
     // Letter case does not count.
     const std::vector<std::wstring> ascending = {L"alpha-needle", L"Beta-needle", L"Mid-needle", L"zeta-needle"};
@@ -74,7 +67,7 @@ TEST_F(WindowTest, HeaderClicksSortAscendingDescendingAscending)
     for (const auto* expected : {&ascending, &descending, &ascending}) {
         Sleep(GetDoubleClickTime() + 50);  // two quick clicks would be a double click
         ASSERT_TRUE(ClickListHeader(App.Process, List, 0));
-        EXPECT_TRUE(WaitUntil([&] { return names() == *expected; }, 5000));
+        EXPECT_TRUE(WaitUntil([&] { return Column(0) == *expected; }, 5000));
     }
     // Another column starts ascending, whatever the direction was; "(キー)" sorts before "REG_SZ".
     ASSERT_TRUE(ClickListHeader(App.Process, List, 3));
@@ -116,8 +109,7 @@ TEST_F(WindowTest, Windows2000NamesTheDefaultValueStandard)
     SetStringValue(TestKey, L"", L"needle");
     VersionSetting win2k(L"win2k");
     ASSERT_TRUE(Start());
-    LookIn(TestKey);
-    ASSERT_TRUE(Search(L"needle"));
+    ASSERT_TRUE(SearchIn(TestKey, L"needle"));
     ASSERT_EQ(1, ListRowCount(List));
     EXPECT_EQ(L"(標準)", ListCellText(App.Process, List, 0, 0));
 }
