@@ -98,6 +98,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 #endif
     DefaultValueLabel = WindowsVersion() >= 0x0501 ? KT("(既定)") : KT("(標準)");
 
+    InitRemoteMemory();
     InitCommonControlClasses();
     RegisterDialogClass(instance, KT("KeyfinchMain"), KT("MAINICON"));
     RegisterDialogClass(instance, KT("KeyfinchSpec"), MAKEINTRESOURCE(IDI_JUMP));

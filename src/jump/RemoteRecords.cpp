@@ -129,3 +129,10 @@ TListItemRecord ReadListItemRecord(const uint8_t* bytes, TRemoteBitness bitness)
     record.Indent = static_cast<int32_t>(Get32(bytes, at.Indent));
     return record;
 }
+
+bool ChooseEditorRecords(bool programIs64, bool windowsIs64, bool editorIsWow64, TRemoteBitness* bitness)
+{
+    bool editorIs64 = (programIs64 || windowsIs64) && !editorIsWow64;
+    *bitness = editorIs64 ? RemoteBitness64 : RemoteBitness32;
+    return programIs64 || !editorIs64;
+}

@@ -45,3 +45,8 @@ void WriteTreeItemRecord(const TTreeItemRecord& record, TRemoteBitness bitness, 
 TTreeItemRecord ReadTreeItemRecord(const uint8_t* bytes, TRemoteBitness bitness);
 void WriteListItemRecord(const TListItemRecord& record, TRemoteBitness bitness, uint8_t* bytes);
 TListItemRecord ReadListItemRecord(const uint8_t* bytes, TRemoteBitness bitness);
+
+// The records that an editor takes: a 64-bit editor is a native process of 64-bit Windows. A
+// 32-bit program cannot drive one, since the item handles that its messages return are cut to
+// 32 bits; the answer is then false and no record is to be sent.
+bool ChooseEditorRecords(bool programIs64, bool windowsIs64, bool editorIsWow64, TRemoteBitness* bitness);
