@@ -1098,3 +1098,158 @@ void SaveScreenshotForFailure(const std::wstring& testName)
             c = L'_';
     SaveScreenshot(folder + L"\\" + name + L".bmp");
 }
+
+// --- Registry editor -----------------------------------------------------------------------
+
+namespace {
+
+// Depth beyond any registry path: a tree that links back to itself must not hang the reader.
+const int MaxTreeDepth = 1024;
+
+bool ReadTreeNode(HANDLE process, HWND tree, HTREEITEM handle, TTreeNode& node)
+{
+    const SIZE_T textAt = TextOffset(sizeof(TVITEMW));
+    TRemoteMemory memory(process, textAt + (TextRoom + 1) * sizeof(wchar_t));
+    TVITEMW item = {};
+    item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
+    item.hItem = handle;
+    item.stateMask = TVIS_EXPANDED;
+    item.pszText = reinterpret_cast<wchar_t*>(memory.At(textAt));
+    item.cchTextMax = TextRoom;
+    TVITEMW after = {};
+    if (!memory.Write(&item, sizeof item) || !Send(tree, TVM_GETITEMW, 0, memory.Param()) ||
+        !memory.Read(&after, sizeof after))
+        return false;
+    // A tree may hand out its own copy of the text instead of filling the buffer.
+    if (after.pszText && after.pszText != item.pszText && after.pszText != LPSTR_TEXTCALLBACKW)
+        node.Text = ReadForeignText(process, after.pszText);
+    else
+        node.Text = ReadRemoteText(memory, textAt);
+    node.Expanded = (after.state & TVIS_EXPANDED) != 0;
+    return true;
+}
+
+std::vector<HWND> EditorWindows()
+{
+    std::vector<HWND> editors;
+    for (HWND window : TopWindows(0, false))
+        if (lstrcmpiW(ClassName(window).c_str(), EditorMainClass) == 0)
+            editors.push_back(window);
+    return editors;
+}
+
+} // namespace
+
+HANDLE OpenWindowProcess(HWND window)
+{
+    DWORD processId = 0;
+    if (!GetWindowThreadProcessId(window, &processId) || !processId)
+        return nullptr;
+    return OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION |
+                           SYNCHRONIZE | PROCESS_TERMINATE,
+                       FALSE, processId);
+}
+
+HWND WaitForEditor(DWORD processId, DWORD timeoutMs)
+{
+    return WaitForTopWindow(processId, EditorMainClass, nullptr, timeoutMs);
+}
+
+HWND FindEditorView(HWND editorMain, const wchar_t* className)
+{
+    if (HWND view = FindWindowExW(editorMain, nullptr, className, nullptr))
+        return view;
+    for (HWND child = GetWindow(editorMain, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (HWND view = FindWindowExW(child, nullptr, className, nullptr))
+            return view;
+    return nullptr;
+}
+
+std::vector<TTreeNode> TreeCaretPath(HANDLE process, HWND tree)
+{
+    std::vector<TTreeNode> path;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    while (item && static_cast<int>(path.size()) < MaxTreeDepth) {
+        TTreeNode node = {};
+        if (!ReadTreeNode(process, tree, item, node))
+            return std::vector<TTreeNode>();
+        path.insert(path.begin(), node);
+        item = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+    }
+    return path;
+}
+
+std::wstring TreeCaretKeyPath(HANDLE process, HWND tree)
+{
+    std::vector<TTreeNode> path = TreeCaretPath(process, tree);
+    std::wstring keyPath;
+    for (size_t i = 1; i < path.size(); ++i)
+        keyPath += (i > 1 ? L"\\" : L"") + path[i].Text;
+    return keyPath;
+}
+
+void CloseAllEditors(DWORD timeoutMs)
+{
+    // A launcher may still be starting an editor while the first ones close, so look again.
+    for (int round = 0; round < 3; ++round) {
+        std::vector<HWND> editors = EditorWindows();
+        if (editors.empty())
+            return;
+        std::vector<DWORD> ids;
+        std::vector<HANDLE> processes;
+        for (HWND window : editors) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            DWORD id = 0;
+            GetWindowThreadProcessId(window, &id);
+            bool known = id == GetCurrentProcessId();
+            for (DWORD other : ids)
+                known |= other == id;
+            HANDLE process = known ? nullptr : OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+            if (process) {
+                ids.push_back(id);
+                processes.push_back(process);
+            }
+        }
+        ULONGLONG end = GetTickCount64() + timeoutMs;
+        for (HANDLE process : processes) {
+            ULONGLONG now = GetTickCount64();
+            if (WaitForSingleObject(process, now < end ? static_cast<DWORD>(end - now) : 0) != WAIT_OBJECT_0) {
+                TerminateProcess(process, 1);
+                WaitForSingleObject(process, 5000);
+            }
+            CloseHandle(process);
+        }
+        // The windows of an ended process go away a moment later.
+        WaitUntil([] { return EditorWindows().empty(); }, 1000);
+    }
+}
+
+bool PlaceStandInEditor(const std::wstring& standInExe, const std::wstring& folder, const std::wstring& modes)
+{
+    if (!CopyFileW(standInExe.c_str(), (folder + L"\\regedit.exe").c_str(), FALSE))
+        return false;
+    std::wstring modesPath = folder + L"\\standin.txt";
+    if (modes.empty()) {
+        DeleteFileW(modesPath.c_str());
+        return true;
+    }
+    // The modes are plain ASCII words.
+    return WriteWholeFile(modesPath, std::vector<BYTE>(modes.begin(), modes.end()));
+}
+
+int StandInMessageCount(HWND editorMain, UINT message)
+{
+    return static_cast<int>(Send(editorMain, StandInCount, message, 0, -1));
+}
+
+void ResetStandInCounts(HWND editorMain)
+{
+    Send(editorMain, StandInResetCounts);
+}
+
+bool StandInStartShowCommand(HWND editorMain, WORD& showCommand)
+{
+    LRESULT result = Send(editorMain, StandInShowCommand);
+    showCommand = LOWORD(result);
+    return HIWORD(result) == 1;
+}

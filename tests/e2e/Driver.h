@@ -164,3 +164,59 @@ bool SaveScreenshot(const std::wstring& bmpPath);
 void SetScreenshotFolder(const std::wstring& folder);
 // Saves <folder>\<testName>.bmp, characters not allowed in a file name replaced by '_'.
 void SaveScreenshotForFailure(const std::wstring& testName);
+
+// --- Registry editor -----------------------------------------------------------------------
+
+// The main window class of the system's registry editor and of the stand-in.
+const wchar_t* const EditorMainClass = L"RegEdit_RegEdit";
+
+// Private messages to the stand-in editor's main window (tests/e2e/StandInEditor.cpp).
+// StandInBusy (posted): shows a modal message box owned by the main window, which disables it
+// until the box is answered.
+const UINT StandInBusy = WM_APP + 1;
+// StandInCount (sent, wParam = a message id): how often the tree or list view got that message
+// since start or the last StandInResetCounts, from any sender. The stand-in's own part: when the
+// selection changes it sends LVM_DELETEALLITEMS, then per value row LVM_INSERTITEMW and two
+// LVM_SETITEMTEXTW; an item's first expansion sends TVM_INSERTITEMW per subkey. It never sends
+// TVM_GETITEMW, TVM_GETNEXTITEM, TVM_SELECTITEM, TVM_EXPAND (after start-up), LVM_SETITEMW or
+// LVM_SETITEMSTATE.
+const UINT StandInCount = WM_APP + 2;
+// StandInResetCounts (sent): zeroes the counts.
+const UINT StandInResetCounts = WM_APP + 3;
+// StandInShowCommand (sent): the wShowWindow of the stand-in's start-up information in the low
+// word; the high word is 1 when STARTF_USESHOWWINDOW was set.
+const UINT StandInShowCommand = WM_APP + 4;
+
+// The process owning the window, with the rights the readers here need (memory, query, wait,
+// terminate); nullptr when it cannot be opened. The caller closes it.
+HANDLE OpenWindowProcess(HWND window);
+// A visible top-level editor window of the process (0: of any process), waiting up to timeoutMs.
+HWND WaitForEditor(DWORD processId, DWORD timeoutMs);
+// The tree or list view (by class name, e.g. WC_TREEVIEWW) among the direct children of the
+// editor's main window, else among their children (Wine's editor nests them in a REGEDIT window).
+HWND FindEditorView(HWND editorMain, const wchar_t* className);
+
+struct TTreeNode {
+    std::wstring Text;
+    bool Expanded;
+};
+// The items from the top-level item down to the selected one, each with its text and whether it
+// is expanded; empty when nothing is selected. Assumes the editor is 64-bit, like the driver.
+std::vector<TTreeNode> TreeCaretPath(HANDLE process, HWND tree);
+// The texts of TreeCaretPath below the top item, joined with backslashes
+// ("HKEY_CURRENT_USER\Software\X"); empty when nothing below the top item is selected.
+std::wstring TreeCaretKeyPath(HANDLE process, HWND tree);
+// Ends every process that owns a top-level editor window: WM_CLOSE first, then by force once
+// timeoutMs has passed. Tests start and end with no editor running.
+void CloseAllEditors(DWORD timeoutMs = 5000);
+
+// Copies the stand-in editor into folder as regedit.exe, where a program in that folder finds
+// it before the system's, and writes its modes (e.g. L"nested slowvalues") to standin.txt there;
+// no file for no modes.
+bool PlaceStandInEditor(const std::wstring& standInExe, const std::wstring& folder, const std::wstring& modes = L"");
+// Thin wrappers over the stand-in's hooks.
+int StandInMessageCount(HWND editorMain, UINT message);
+void ResetStandInCounts(HWND editorMain);
+// The show command the stand-in was started with; false when STARTF_USESHOWWINDOW was not set
+// (or the editor did not answer).
+bool StandInStartShowCommand(HWND editorMain, WORD& showCommand);
