@@ -140,7 +140,7 @@ HWND StartEditor()
 
     HWND window = FindWindow(EditorClass, nullptr);
     while (window == nullptr && GetTickCount() - startTick < StartTimeoutMs) {
-        Sleep(100);
+        Sleep(25);
         window = FindWindow(EditorClass, nullptr);
     }
     return window;

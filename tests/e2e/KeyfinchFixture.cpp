@@ -5,6 +5,7 @@
 
 std::wstring ProgramPath;
 std::wstring WorkRoot;
+std::wstring StandInPath;
 
 static const wchar_t* const TestRoot = L"Software\\KeyfinchTest\\E2E";
 
@@ -46,7 +47,13 @@ void TKeyfinch::TearDown()
 
 bool TKeyfinch::Start()
 {
-    if (!PrepareApp(ProgramPath, WorkRoot, App) || !RunApp(App, nullptr))
+    if (!PrepareApp(ProgramPath, WorkRoot, App))
+        return false;
+    if (StandInBeside && !PlaceStandInEditor(StandInPath, App.Folder, StandInWords)) {
+        ADD_FAILURE() << "cannot place the stand-in editor beside the program";
+        return false;
+    }
+    if (!RunApp(App, nullptr))
         return false;
     WaitUntil([this] {
         App.Main = FindTopWindow(App.ProcessId, L"KeyfinchMain");
@@ -165,6 +172,7 @@ std::wstring LocalTimeText(const FILETIME& utc)
 }
 
 // --program=<KeyfinchNT.exe> --work=<folder for the copies, screenshots and settings files>
+// [--standin=<the stand-in regedit.exe>]
 int wmain(int argc, wchar_t** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -174,6 +182,8 @@ int wmain(int argc, wchar_t** argv)
             ProgramPath = argument.substr(10);
         else if (argument.compare(0, 7, L"--work=") == 0)
             WorkRoot = argument.substr(7);
+        else if (argument.compare(0, 10, L"--standin=") == 0)
+            StandInPath = argument.substr(10);
     }
     if (ProgramPath.empty() || WorkRoot.empty()) {
         fwprintf(stderr, L"usage: %ls --program=KeyfinchNT.exe --work=folder [gtest options]\n", argv[0]);

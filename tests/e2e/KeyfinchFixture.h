@@ -10,6 +10,8 @@
 // From the command line: the program under test and the folder the tests work in.
 extern std::wstring ProgramPath;
 extern std::wstring WorkRoot;
+// The stand-in registry editor, which a test can place beside the program under test.
+extern std::wstring StandInPath;
 
 typedef std::vector<std::vector<std::wstring>> TRows;
 
@@ -30,6 +32,9 @@ protected:
     HWND DatePage = nullptr;
     // The registry subtree of this test, relative to HKEY_CURRENT_USER.
     std::wstring TestKey;
+    // Set before Start: the stand-in editor goes beside the program, with these mode words.
+    bool StandInBeside = false;
+    std::wstring StandInWords;
 
     void SetUp() override;
     void TearDown() override;
