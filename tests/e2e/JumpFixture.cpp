@@ -23,7 +23,12 @@ bool TJumpTest::StartWithStandIn(const std::wstring& words)
 
 bool TJumpTest::StartAlone()
 {
-    if (!Start())
+    return Start();
+}
+
+bool TJumpTest::FindWindows()
+{
+    if (!TKeyfinch::FindWindows())
         return false;
     Dialog = FindTopWindow(App.ProcessId, L"KeyfinchSpec", nullptr, false);
     Combo = GetDlgItem(Dialog, 100);

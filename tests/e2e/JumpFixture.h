@@ -15,6 +15,7 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
+    bool FindWindows() override;
 
     // Starts the program with the stand-in editor beside it; false when either is missing.
     bool StartWithStandIn(const std::wstring& words = L"");

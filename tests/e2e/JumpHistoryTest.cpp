@@ -177,12 +177,13 @@ TEST_F(JumpDialogTest, TheCheckBoxKeepsItOnTopAndCloseOnlyHidesIt)
     ASSERT_TRUE(ShowDialog());
     HWND check = GetDlgItem(Dialog, 101);
     auto topMost = [this] { return (GetWindowLongW(Dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-    EXPECT_FALSE(topMost());
-    ClickButton(check);
-    EXPECT_TRUE(WaitUntil(topMost));
+    EXPECT_TRUE(WaitUntil(topMost)) << "not on top from the start";
     EXPECT_EQ(BST_CHECKED, CheckState(check));
     ClickButton(check);
     EXPECT_TRUE(WaitUntil([&] { return !topMost(); }));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(check));
+    ClickButton(check);
+    EXPECT_TRUE(WaitUntil(topMost));
 
     SetComboEditText(Combo, L"HKCU\\Software");
     SendMessageW(Dialog, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -53,6 +53,18 @@ bool TKeyfinch::Start()
         ADD_FAILURE() << "cannot place the stand-in editor beside the program";
         return false;
     }
+    return Launch();
+}
+
+bool TKeyfinch::Restart()
+{
+    if (!CloseApp(App))
+        ADD_FAILURE() << "the program did not end by itself";
+    return Launch();
+}
+
+bool TKeyfinch::Launch()
+{
     if (!RunApp(App, nullptr))
         return false;
     WaitUntil([this] {
@@ -65,6 +77,11 @@ bool TKeyfinch::Start()
         ADD_FAILURE() << "no main window; the program's exit code is 0x" << std::hex << exitCode;
         return false;
     }
+    return FindWindows();
+}
+
+bool TKeyfinch::FindWindows()
+{
     WaitForInputIdle(App.Process, 10000);
     Main = App.Main;
     Tab = GetDlgItem(Main, 100);
@@ -79,6 +96,68 @@ bool TKeyfinch::Start()
     LocationPage = FindPage(Main, 204);
     StringPage = FindPage(Main, 106);
     return Tab && List && Status && StringPage && LocationPage && DatePage;
+}
+
+// The program's profile functions write the file in the ANSI code page.
+void TKeyfinch::WriteSettings(const std::string& text) const
+{
+    FILE* file = _wfopen(SettingsPath().c_str(), L"wb");
+    ASSERT_NE(nullptr, file);
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+}
+
+static std::vector<std::wstring> SettingsFileLines(const std::wstring& path)
+{
+    std::vector<std::wstring> lines;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (file == nullptr)
+        return lines;
+    std::string bytes;
+    char chunk[4096];
+    size_t read;
+    while ((read = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, read);
+    fclose(file);
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                                    static_cast<int>(text.size())));
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::wstring> TKeyfinch::SettingsSections() const
+{
+    std::vector<std::wstring> sections;
+    for (const std::wstring& line : SettingsFileLines(SettingsPath())) {
+        if (line.size() >= 2 && line.front() == L'[' && line.back() == L']')
+            sections.push_back(line.substr(1, line.size() - 2));
+    }
+    return sections;
+}
+
+std::vector<std::wstring> TKeyfinch::SettingsLines(const std::wstring& section) const
+{
+    std::vector<std::wstring> lines;
+    bool inside = false;
+    for (const std::wstring& line : SettingsFileLines(SettingsPath())) {
+        if (line.size() >= 2 && line.front() == L'[' && line.back() == L']')
+            inside = line == L"[" + section + L"]";
+        else if (inside)
+            lines.push_back(line);
+    }
+    return lines;
 }
 
 void TKeyfinch::ChooseLocation(int radio)

@@ -40,6 +40,18 @@ protected:
     void TearDown() override;
     // Starts the program and finds its windows; false when it did not come up.
     bool Start();
+    // Closes the program, which writes its settings, and starts it again in the same folder.
+    bool Restart();
+    // Runs the program prepared in App and finds its windows.
+    bool Launch();
+    // Finds the windows of the running program; false when one is missing.
+    virtual bool FindWindows();
+    // The settings file beside the program, and a whole new one written there before a start.
+    std::wstring SettingsPath() const { return App.Folder + L"\\KeyfinchNT.ini"; }
+    void WriteSettings(const std::string& text) const;
+    // The names of the file's sections in order, and the key=value lines of one of them.
+    std::vector<std::wstring> SettingsSections() const;
+    std::vector<std::wstring> SettingsLines(const std::wstring& section) const;
 
     HWND StringControl(int id) const { return GetDlgItem(StringPage, id); }
     HWND LocationControl(int id) const { return GetDlgItem(LocationPage, id); }
