@@ -1038,6 +1038,8 @@ bool KeyWriteTime(const std::wstring& path, FILETIME& time)
 
 void DeleteTree(const std::wstring& path)
 {
+    if (path.empty())
+        return;  // never the whole of HKEY_CURRENT_USER
     HKEY key = OpenKey(path, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE);
     if (!key)
         return;

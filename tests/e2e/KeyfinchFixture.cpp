@@ -6,6 +6,7 @@
 std::wstring ProgramPath;
 std::wstring WorkRoot;
 std::wstring StandInPath;
+bool ProgramIsAnsi = false;
 
 static const wchar_t* const TestRoot = L"Software\\KeyfinchTest\\E2E";
 
@@ -42,7 +43,8 @@ void TKeyfinch::TearDown()
             AnswerMessageBox(box);
         CloseApp(App);
     }
-    DeleteTree(TestKey);
+    if (!TestKey.empty())
+        DeleteTree(TestKey);
 }
 
 bool TKeyfinch::Start()
@@ -95,7 +97,13 @@ bool TKeyfinch::FindWindows()
     DatePage = FindPage(Main, 400);
     LocationPage = FindPage(Main, 204);
     StringPage = FindPage(Main, 106);
-    return Tab && List && Status && StringPage && LocationPage && DatePage;
+    return Tab && List && Status && StringPage && LocationPage && (DatePage != nullptr) != ProgramIsAnsi;
+}
+
+// Named after the program: the file name with the extension .ini.
+std::wstring TKeyfinch::SettingsPath() const
+{
+    return App.ExePath.substr(0, App.ExePath.find_last_of(L'.')) + L".ini";
 }
 
 // The program's profile functions write the file in the ANSI code page.
@@ -251,7 +259,7 @@ std::wstring LocalTimeText(const FILETIME& utc)
 }
 
 // --program=<KeyfinchNT.exe> --work=<folder for the copies, screenshots and settings files>
-// [--standin=<the stand-in regedit.exe>]
+// [--standin=<the stand-in regedit.exe>] [--ansi: the program is the ANSI Keyfinch.exe]
 int wmain(int argc, wchar_t** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -263,6 +271,8 @@ int wmain(int argc, wchar_t** argv)
             WorkRoot = argument.substr(7);
         else if (argument.compare(0, 10, L"--standin=") == 0)
             StandInPath = argument.substr(10);
+        else if (argument == L"--ansi")
+            ProgramIsAnsi = true;
     }
     if (ProgramPath.empty() || WorkRoot.empty()) {
         fwprintf(stderr, L"usage: %ls --program=KeyfinchNT.exe --work=folder [gtest options]\n", argv[0]);

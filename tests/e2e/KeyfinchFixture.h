@@ -12,6 +12,8 @@ extern std::wstring ProgramPath;
 extern std::wstring WorkRoot;
 // The stand-in registry editor, which a test can place beside the program under test.
 extern std::wstring StandInPath;
+// Set by --ansi: the program under test is the ANSI one, which has no date page.
+extern bool ProgramIsAnsi;
 
 typedef std::vector<std::vector<std::wstring>> TRows;
 
@@ -47,7 +49,7 @@ protected:
     // Finds the windows of the running program; false when one is missing.
     virtual bool FindWindows();
     // The settings file beside the program, and a whole new one written there before a start.
-    std::wstring SettingsPath() const { return App.Folder + L"\\KeyfinchNT.ini"; }
+    std::wstring SettingsPath() const;
     void WriteSettings(const std::string& text) const;
     // The names of the file's sections in order, and the key=value lines of one of them.
     std::vector<std::wstring> SettingsSections() const;
@@ -57,7 +59,7 @@ protected:
     HWND LocationControl(int id) const { return GetDlgItem(LocationPage, id); }
     HWND DateControl(int id) const { return GetDlgItem(DatePage, id); }
     std::wstring StatusPart(int part) const { return StatusText(App.Process, Status, part); }
-    TRows Rows() const { return ListRows(App.Process, List, 5); }
+    TRows Rows() const { return ListRows(App.Process, List, ProgramIsAnsi ? 4 : 5); }
 
     // Checks radio button 100, 101 or 102 of the location page, as a click on it would.
     void ChooseLocation(int radio);
