@@ -186,6 +186,10 @@ const UINT StandInResetCounts = WM_APP + 3;
 // StandInShowCommand (sent): the wShowWindow of the stand-in's start-up information in the low
 // word; the high word is 1 when STARTF_USESHOWWINDOW was set.
 const UINT StandInShowCommand = WM_APP + 4;
+// StandInShowSelection (sent): the stand-in puts the selected key's path (root under its full
+// name) and the names of the selected values into its title, as "path|value|value", for tests
+// that cannot read an editor of another bitness with their own records.
+const UINT StandInShowSelection = WM_APP + 5;
 
 // The process owning the window, with the rights the readers here need (memory, query, wait,
 // terminate); nullptr when it cannot be opened. The caller closes it.

@@ -113,6 +113,8 @@ TEST_F(JumpTest, AValueIsSelectedAndFocusedAndInTheSameKeyTheShownListIsUsed)
     ASSERT_TRUE(WaitForValueStates({L"(既定)", L"alpha S F", L"needle", L"zulu"}))
         << "shows " << ValueStates().size() << " rows";
     EXPECT_EQ(Values, FocusedWindowOf(Editor));
+    SendMessageW(Editor, StandInShowSelection, 0, 0);
+    EXPECT_EQ(LongKey(L"Values") + L"|alpha", WindowText(Editor));
 
     ResetCounts();
     // A double click jumps as well; the editor, above every window of the program, moves aside.
@@ -207,6 +209,40 @@ TEST_F(JumpTest, AnEditorThatIsNotRunningIsStartedHoweverItComesUp)
             EXPECT_EQ(SW_SHOWNA, showCommand);
         }
     }
+}
+
+// The 40-byte records of a 32-bit editor, read back through the stand-in's title, where the
+// machine runs 32-bit programs.
+TEST_F(JumpTest, AThirtyTwoBitEditorIsDrivenWithTheFortyByteRecords)
+{
+    if (sizeof(void*) == 4)
+        GTEST_SKIP() << "the 32-bit build drives a 32-bit editor in every other test";
+    if (StandIn32Path.empty() || GetFileAttributesW(StandIn32Path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no 32-bit stand-in editor was built";
+    std::wstring commandLine = L"\"" + StandIn32Path + L"\" editor";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        GTEST_SKIP() << "this machine does not run 32-bit programs (error " << GetLastError() << ")";
+    CloseHandle(started.hThread);
+    bool runs = WaitForTopWindow(started.dwProcessId, L"RegEdit_RegEdit", nullptr, 10000) != nullptr;
+    TerminateProcess(started.hProcess, 0);
+    WaitForSingleObject(started.hProcess, 5000);
+    CloseHandle(started.hProcess);
+    if (!runs)
+        GTEST_SKIP() << "the 32-bit stand-in does not come up on this machine";
+
+    ASSERT_TRUE(StartAlone());
+    ASSERT_TRUE(PlaceStandInEditor(StandIn32Path, App.Folder));
+    SearchValues();
+    JumpToRow(2);
+    Editor = WaitForTopWindow(0, L"RegEdit_RegEdit", nullptr, 20000);
+    ASSERT_NE(nullptr, Editor);
+    EXPECT_TRUE(WaitUntil([&] {
+        SendMessageW(Editor, StandInShowSelection, 0, 0);
+        return WindowText(Editor) == LongKey(L"Values") + L"|needle";
+    })) << "the editor shows " << std::string(WindowText(Editor).begin(), WindowText(Editor).end());
 }
 
 // The system's own editor: a 64-bit program under the layer, with its views one window deeper.

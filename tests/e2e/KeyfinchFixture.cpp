@@ -6,6 +6,7 @@
 std::wstring ProgramPath;
 std::wstring WorkRoot;
 std::wstring StandInPath;
+std::wstring StandIn32Path;
 bool ProgramIsAnsi = false;
 
 static const wchar_t* const TestRoot = L"Software\\KeyfinchTest\\E2E";
@@ -259,7 +260,7 @@ std::wstring LocalTimeText(const FILETIME& utc)
 }
 
 // --program=<KeyfinchNT.exe> --work=<folder for the copies, screenshots and settings files>
-// [--standin=<the stand-in regedit.exe>] [--ansi: the program is the ANSI Keyfinch.exe]
+// [--standin=<the stand-in regedit.exe>] [--standin32=<a 32-bit one>] [--ansi: the program is the ANSI Keyfinch.exe]
 int wmain(int argc, wchar_t** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -271,6 +272,8 @@ int wmain(int argc, wchar_t** argv)
             WorkRoot = argument.substr(7);
         else if (argument.compare(0, 10, L"--standin=") == 0)
             StandInPath = argument.substr(10);
+        else if (argument.compare(0, 12, L"--standin32=") == 0)
+            StandIn32Path = argument.substr(12);
         else if (argument == L"--ansi")
             ProgramIsAnsi = true;
     }

@@ -12,6 +12,8 @@ extern std::wstring ProgramPath;
 extern std::wstring WorkRoot;
 // The stand-in registry editor, which a test can place beside the program under test.
 extern std::wstring StandInPath;
+// The stand-in of the other bitness (32-bit), when one was built.
+extern std::wstring StandIn32Path;
 // Set by --ansi: the program under test is the ANSI one, which has no date page.
 extern bool ProgramIsAnsi;
 

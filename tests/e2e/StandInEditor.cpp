@@ -499,6 +499,28 @@ LRESULT ShowCommandOfStart()
     return MAKELRESULT(startup.wShowWindow, (startup.dwFlags & STARTF_USESHOWWINDOW) ? 1 : 0);
 }
 
+void ShowSelectionInTitle()
+{
+    std::wstring title;
+    for (HTREEITEM item = TreeView_GetSelection(g_Tree); item != nullptr && TreeView_GetParent(g_Tree, item) != nullptr;
+         item = TreeView_GetParent(g_Tree, item)) {
+        wchar_t text[260] = {};
+        TVITEMW record = {};
+        record.mask = TVIF_TEXT;
+        record.hItem = item;
+        record.pszText = text;
+        record.cchTextMax = 260;
+        TreeView_GetItem(g_Tree, &record);
+        title = title.empty() ? std::wstring(text) : std::wstring(text) + L"\\" + title;
+    }
+    for (int row = -1; (row = ListView_GetNextItem(g_List, row, LVNI_SELECTED)) >= 0;) {
+        wchar_t text[260] = {};
+        ListView_GetItemText(g_List, row, 0, text, 260);
+        title += L"|" + std::wstring(text);
+    }
+    SetWindowTextW(g_Main, title.c_str());
+}
+
 // --- Windows -------------------------------------------------------------------------------
 
 LRESULT CALLBACK NestedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -572,6 +594,9 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case StandInShowCommand:
         return ShowCommandOfStart();
+    case StandInShowSelection:
+        ShowSelectionInTitle();
+        return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
