@@ -92,7 +92,7 @@ bool TJumpTest::FindEditor(DWORD timeoutMs)
 {
     if (Editor != nullptr && IsWindow(Editor) && Tree != nullptr && Values != nullptr)
         return true;
-    Editor = WaitForTopWindow(0, L"RegEdit_RegEdit", nullptr, timeoutMs);
+    Editor = WaitForEditor(0, timeoutMs);
     if (Editor == nullptr)
         return false;
     if (EditorProcess != nullptr)

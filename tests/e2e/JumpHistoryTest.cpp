@@ -133,7 +133,7 @@ TEST_F(JumpDialogTest, AKeyThatDoesNotOpenIsRefusedInAWarningOwnedByTheDialog)
         AnswerMessageBox(box);
     }
     EXPECT_TRUE(ComboItems(Combo).empty());
-    EXPECT_EQ(nullptr, FindTopWindow(0, L"RegEdit_RegEdit")) << "an editor was started";
+    EXPECT_EQ(nullptr, FindTopWindow(0, EditorMainClass)) << "an editor was started";
 }
 
 TEST_F(JumpDialogTest, ItOnlyWidensAndThenStretchesItsComboBoxBesideFixedButtons)

@@ -226,7 +226,7 @@ TEST_F(JumpTest, AThirtyTwoBitEditorIsDrivenWithTheFortyByteRecords)
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
         GTEST_SKIP() << "this machine does not run 32-bit programs (error " << GetLastError() << ")";
     CloseHandle(started.hThread);
-    bool runs = WaitForTopWindow(started.dwProcessId, L"RegEdit_RegEdit", nullptr, 10000) != nullptr;
+    bool runs = WaitForEditor(started.dwProcessId, 10000) != nullptr;
     TerminateProcess(started.hProcess, 0);
     WaitForSingleObject(started.hProcess, 5000);
     CloseHandle(started.hProcess);
@@ -237,7 +237,7 @@ TEST_F(JumpTest, AThirtyTwoBitEditorIsDrivenWithTheFortyByteRecords)
     ASSERT_TRUE(PlaceStandInEditor(StandIn32Path, App.Folder));
     SearchValues();
     JumpToRow(2);
-    Editor = WaitForTopWindow(0, L"RegEdit_RegEdit", nullptr, 20000);
+    Editor = WaitForEditor(0, 20000);
     ASSERT_NE(nullptr, Editor);
     EXPECT_TRUE(WaitUntil([&] {
         SendMessageW(Editor, StandInShowSelection, 0, 0);

@@ -33,16 +33,23 @@ protected:
         ClickButton(Field(id));
         return id == IDOK || id == IDCANCEL ? WaitUntil([this] { return !IsWindow(Options); }) : true;
     }
-    // The range warning owned by the dialog, answered; false when there is none.
-    bool AnswerRangeWarning()
+    // OK with a bad field: the range warning owned by the dialog, which stays open with the
+    // focus in that field.
+    ::testing::AssertionResult RefusedAt(int field)
     {
+        ClickButton(Field(IDOK));
         HWND box = WaitForMessageBox(App.ProcessId, 10000, Options);
         if (box == nullptr)
-            return false;
+            return ::testing::AssertionFailure() << "no warning";
         EXPECT_EQ(RangeText, MessageBoxText(box));
         EXPECT_EQ(L"Keyfinch", MessageBoxTitle(box));
         EXPECT_EQ(IDI_WARNING, MessageBoxIcon(box));
-        return AnswerMessageBox(box);
+        AnswerMessageBox(box);
+        if (!IsWindow(Options))
+            return ::testing::AssertionFailure() << "the dialog closed";
+        if (!WaitUntil([&] { return FocusedWindowOf(Options) == Field(field); }))
+            return ::testing::AssertionFailure() << "the focus is not in field " << field;
+        return ::testing::AssertionSuccess();
     }
 };
 
@@ -69,15 +76,9 @@ TEST_F(OptionsTest, ZeroIsAcceptedAndAHundredAndOneIsRefusedWithTheFocusInItsFie
     ASSERT_TRUE(StartAlone());
     ASSERT_TRUE(OpenOptions());
     SetSizes(L"101", L"5", L"5");
-    ClickButton(Field(IDOK));
-    ASSERT_TRUE(AnswerRangeWarning());
-    EXPECT_TRUE(IsWindow(Options));
-    EXPECT_TRUE(WaitUntil([this] { return FocusedWindowOf(Options) == Field(100); }));
-
+    ASSERT_TRUE(RefusedAt(100));
     SetSizes(L"0", L"", L"5");  // an empty field is refused as well
-    ClickButton(Field(IDOK));
-    ASSERT_TRUE(AnswerRangeWarning());
-    EXPECT_TRUE(WaitUntil([this] { return FocusedWindowOf(Options) == Field(200); }));
+    ASSERT_TRUE(RefusedAt(200));
 
     SetSizes(L"0", L"100", L"0");
     ASSERT_TRUE(Press(IDOK));
@@ -91,9 +92,7 @@ TEST_F(OptionsTest, FieldsBeforeARefusedOneAreStoredAndCancelDoesNotUndoThem)
     ASSERT_TRUE(StartAlone());
     ASSERT_TRUE(OpenOptions());
     SetSizes(L"50", L"101", L"7");
-    ClickButton(Field(IDOK));
-    ASSERT_TRUE(AnswerRangeWarning());
-    EXPECT_TRUE(WaitUntil([this] { return FocusedWindowOf(Options) == Field(200); }));
+    ASSERT_TRUE(RefusedAt(200));
     ASSERT_TRUE(Press(IDCANCEL));
 
     ASSERT_TRUE(OpenOptions());
