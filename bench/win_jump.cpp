@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "Driver.h"
 
 namespace {
@@ -22,20 +23,6 @@ const std::wstring DeepKeys[4] = {L"Software\\KeyfinchTest\\Bench\\Deep\\A5\\A6\
                                   L"Software\\KeyfinchTest\\Bench\\Deep\\B5\\B6\\B7\\B8",
                                   L"Software\\KeyfinchTest\\Bench\\Deep\\C5\\C6\\C7\\C8",
                                   L"Software\\KeyfinchTest\\Bench\\Deep\\D5\\D6\\D7\\D8"};
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
-}
 
 // Polls often, so the poll adds little to what is timed, yet seldom enough not to load the
 // program it asks.

@@ -10,26 +10,13 @@
 #include <vector>
 
 #include "BareWalker.h"
+#include "BenchClock.h"
 #include "Driver.h"
 
 namespace {
 
 const wchar_t* const HitsKey = L"Software\\KeyfinchTest\\Bench\\Hits";
 const wchar_t* const EmptyWindowClass = L"KeyfinchBenchEmpty";
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 LRESULT CALLBACK EmptyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -137,6 +137,6 @@ void ResetConditions()
 #endif
 
     for (int part = 0; part < 3; ++part)
-        SendMessage(StatusBar, SB_SETTEXT, part, reinterpret_cast<LPARAM>(KT("")));
+        SetStatusText(part, TString());
     SelectTabPage(TabControl, static_cast<int>(SendMessage(TabControl, TCM_GETCURSEL, 0, 0)));
 }

@@ -235,6 +235,11 @@ static void PaintMainWindow(HWND window)
     EndPaint(window, &paint);
 }
 
+void SetStatusText(int part, const TString& text)
+{
+    SendMessage(StatusBar, SB_SETTEXT, part, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {

@@ -36,6 +36,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void LayoutMainWindow(WPARAM wParam, LPARAM lParam);
 void ShowSelectedPage();
 void InitMainControls();
+// One part of the status bar: 0 the message, 1 the time, 2 the progress.
+void SetStatusText(int part, const TString& text);
 
 // KeyfinchCommands.cpp: the menu, button and list commands.
 void OnMainCommand(int id);

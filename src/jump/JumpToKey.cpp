@@ -204,6 +204,16 @@ TString ReadRemoteText(const TEditor& editor)
     return TString(text, length);
 }
 
+// Sends the record in bytes to the view with the message that fills it in, reads the record back
+// into bytes, and returns the item text the view wrote into the text buffer.
+TString ReadItemText(TEditor& editor, HWND view, UINT message, void* remoteRecord, uint8_t* bytes, size_t size)
+{
+    RemoteWrite(editor.Process, remoteRecord, bytes, static_cast<DWORD>(size));
+    SendToEditor(editor, view, message, 0, RemoteParam(remoteRecord));
+    RemoteRead(editor.Process, remoteRecord, bytes, static_cast<DWORD>(size));
+    return ReadRemoteText(editor);
+}
+
 HTREEITEM NextTreeItem(TEditor& editor, WPARAM relation, HTREEITEM item)
 {
     return reinterpret_cast<HTREEITEM>(
@@ -229,10 +239,8 @@ HTREEITEM WalkTree(TEditor& editor, const TStringArray& components)
         record.Text = RemoteAddress(editor.Text);
         record.TextMax = TextRoom;
         WriteTreeItemRecord(record, editor.Bitness, bytes);
-        RemoteWrite(editor.Process, remoteRecord, bytes, static_cast<DWORD>(recordSize));
-        SendToEditor(editor, editor.Tree, TreeGetItem, 0, RemoteParam(remoteRecord));
-        RemoteRead(editor.Process, remoteRecord, bytes, static_cast<DWORD>(recordSize));
-        if (CompareNoCase(ReadRemoteText(editor), components[index]) == 0) {
+        if (CompareNoCase(ReadItemText(editor, editor.Tree, TreeGetItem, remoteRecord, bytes, recordSize),
+                          components[index]) == 0) {
             target = item;
             SendToEditor(editor, editor.Tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
             item = NextTreeItem(editor, TVGN_CHILD, target);
@@ -288,12 +296,10 @@ void SelectValue(TEditor& editor, const TString& valueName)
         record.Text = RemoteAddress(editor.Text);
         record.TextMax = TextRoom;
         WriteListItemRecord(record, editor.Bitness, bytes);
-        RemoteWrite(editor.Process, remoteRecord, bytes, static_cast<DWORD>(recordSize));
-        SendToEditor(editor, editor.List, ListGetItem, 0, RemoteParam(remoteRecord));
-        RemoteRead(editor.Process, remoteRecord, bytes, static_cast<DWORD>(recordSize));
+        TString text = ReadItemText(editor, editor.List, ListGetItem, remoteRecord, bytes, recordSize);
         record = ReadListItemRecord(bytes, editor.Bitness);
         record.Mask = LVIF_STATE;
-        if (CompareNoCase(ReadRemoteText(editor), valueName) == 0) {
+        if (CompareNoCase(text, valueName) == 0) {
             SendToEditor(editor, editor.List, LVM_ENSUREVISIBLE, j, FALSE);
             record.State = LVIS_SELECTED | LVIS_FOCUSED;
             record.StateMask = LVIS_SELECTED | LVIS_FOCUSED;

@@ -110,11 +110,6 @@ void OnJumpDialogCommand(HWND dialog, int id)
     }
 }
 
-void SetStatusPart(int part, const TString& text)
-{
-    SendMessage(StatusBar, SB_SETTEXT, part, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 // False when the value no longer exists.
 bool AddValueRow(TRegKey key, const TJumpHistory& entry)
 {
@@ -247,7 +242,7 @@ void ShowJumpHistory()
     }
     SendMessage(MainWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ResultList), TRUE);
     int count = static_cast<int>(SendMessage(ResultList, LVM_GETITEMCOUNT, 0, 0));
-    SetStatusPart(0, FormatText(KT("%d 個の履歴があります。"), {count}));
-    SetStatusPart(1, TString());
-    SetStatusPart(2, TString());
+    SetStatusText(0, FormatText(KT("%d 個の履歴があります。"), {count}));
+    SetStatusText(1, TString());
+    SetStatusText(2, TString());
 }

@@ -15,11 +15,6 @@ TSearchState& SearchState = *new TSearchState;
 TRegistry& SystemRegistry = *new TWinRegistry;
 int32_t AllKeyCount = 0;
 
-static void SetStatusText(int part, const TString& text)
-{
-    SendMessage(StatusBar, SB_SETTEXT, part, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 static TString PercentText(int percent)
 {
     return FormatText(KT("%d%% 完了"), {percent});
