@@ -160,8 +160,9 @@ HWND FindEditorView(HWND editor, const KChar* className)
 }
 
 // Finds the editor or starts it, and opens its process. False, with nothing sent to the editor,
-// when the jump cannot go on; the editor's messages are shown here.
-bool OpenEditor(TEditor& editor)
+// when the jump cannot go on; the editor's messages are shown here, the ones about this jump
+// owned by the window where it was asked for.
+bool OpenEditor(TEditor& editor, HWND owner)
 {
     editor.Window = FindWindow(EditorClass, nullptr);
     bool started = editor.Window == nullptr;
@@ -178,8 +179,7 @@ bool OpenEditor(TEditor& editor)
     if (editor.Process != nullptr && !ChooseRecords(editor)) {
         CloseHandle(editor.Process);
         editor.Process = nullptr;
-        HWND owner = GetActiveWindow();
-        ShowWarning(owner != nullptr ? owner : MainWindow, WrongBitnessText);
+        ShowWarning(owner, WrongBitnessText);
         return false;
     }
     if (started) {
@@ -404,10 +404,10 @@ void RemoteWrite(HANDLE process, void* buffer, const void* local, DWORD size)
         CopyMemory(buffer, local, size);
 }
 
-void JumpToKey(const TString& keyName, const TString& valueName)
+void JumpToKey(const TString& keyName, const TString& valueName, HWND owner)
 {
     TEditor editor;
-    if (!OpenEditor(editor))
+    if (!OpenEditor(editor, owner))
         return;
     LockWindowUpdate(editor.Window);
     // Without a buffer in the editor's process no record address could be valid there, and

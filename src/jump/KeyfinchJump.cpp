@@ -85,7 +85,7 @@ void JumpToTypedKey(HWND dialog)
         ShowWarning(dialog, KT("有効なキー名を指定してください。"));
         return;
     }
-    JumpToKey(keyName, TString());
+    JumpToKey(keyName, TString(), dialog);
     AddJumpHistory({keyName, TString()});
 }
 
@@ -220,7 +220,7 @@ void JumpToSelectedResult()
         entry.KeyName = location;
         entry.ValueName = name;
     }
-    JumpToKey(entry.KeyName, entry.ValueName);
+    JumpToKey(entry.KeyName, entry.ValueName, MainWindow);
     AddJumpHistory(entry);
 }
 

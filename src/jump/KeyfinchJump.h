@@ -24,8 +24,8 @@ void RemoteFree(HANDLE process, void* buffer);
 void RemoteRead(HANDLE process, const void* buffer, void* local, DWORD size);
 void RemoteWrite(HANDLE process, void* buffer, const void* local, DWORD size);
 // Shows the key, and the value when valueName is not empty, in the registry editor, starting
-// the editor when none runs.
-void JumpToKey(const TString& keyName, const TString& valueName);
+// the editor when none runs. owner is the window where the jump was asked for.
+void JumpToKey(const TString& keyName, const TString& valueName, HWND owner);
 
 // KeyfinchJump.cpp: the jump dialog and the commands of the main window.
 INT_PTR CALLBACK JumpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

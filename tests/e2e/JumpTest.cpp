@@ -27,6 +27,20 @@ bool DeleteValue(const std::wstring& key, const wchar_t* name)
 
 const wchar_t BusyText[] =
     L"レジストリエディタが作業中のためジャンプできません。\r\nジャンプするにはレジストリエディタの作業を終わらせてください。";
+const wchar_t WrongBitnessText[] =
+    L"64ビット版のレジストリエディタにはジャンプできません。\r\nレジストリエディタを閉じてからジャンプしてください。";
+
+// The system's editor opens at the key it showed last and stores the key it shows when it closes.
+const wchar_t EditorSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+
+std::wstring EditorLastKey()
+{
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, EditorSettings, L"LastKey", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return L"";
+    return text;
+}
 
 }  // namespace
 
@@ -246,11 +260,37 @@ TEST_F(JumpTest, AThirtyTwoBitEditorIsDrivenWithTheFortyByteRecords)
 }
 
 // The system's own editor: a 64-bit program under the layer, with its views one window deeper.
+// The 32-bit program cannot drive it: it says so where the user asked for the jump, from the list
+// and from the jump dialog alike, and sends the editor nothing, so that the editor still shows the
+// key it opened at when it closes.
 TEST_F(JumpTest, TheSystemEditorIsStartedAndThenFoundRunning)
 {
     ASSERT_TRUE(CreateKey(TestKey + L"\\Sub"));
     ASSERT_TRUE(StartAlone());
     SearchValues();
+    if (sizeof(void*) == 4) {
+        const std::wstring lastKey = EditorLastKey();
+        ASSERT_TRUE(SetStringValue(EditorSettings, L"LastKey", LongKey(L"Sub")));
+        for (HWND owner : {Main, Dialog}) {
+            SCOPED_TRACE(owner == Main ? "a jump from the list" : "a jump from the jump dialog");
+            if (owner == Main)
+                JumpToRow(2);
+            else
+                JumpByDialog(Key(L"Values"));
+            HWND box = WaitForMessageBox(App.ProcessId, 30000);
+            ASSERT_NE(nullptr, box);
+            EXPECT_EQ(owner, GetWindow(box, GW_OWNER));
+            EXPECT_EQ(WrongBitnessText, MessageBoxText(box));
+            EXPECT_EQ(L"Keyfinch", MessageBoxTitle(box));
+            EXPECT_EQ(IDI_WARNING, MessageBoxIcon(box));
+            AnswerMessageBox(box);
+            EXPECT_NE(nullptr, WaitForEditor(0, 10000)) << "the editor was not started";
+            CloseAllEditors();
+            EXPECT_EQ(LongKey(L"Sub"), EditorLastKey());
+        }
+        SetStringValue(EditorSettings, L"LastKey", lastKey);
+        return;
+    }
     JumpToRow(2);
     ASSERT_TRUE(WaitForEditorKey(LongKey(L"Values"), 30000));
     ASSERT_TRUE(WaitUntil([&] {
