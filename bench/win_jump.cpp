@@ -1,9 +1,11 @@
 // Benchmark under Windows (or Wine) of a jump to a key eight levels deep, typed into the jump
-// dialog, into the system's registry editor:
+// dialog, into the registry editor:
 //   - into an editor that Keyfinch starts, against starting the editor alone;
 //   - into a running editor, against the bare messages of the same walk sent from here.
 // Keys in four branches take turns, so every jump and every bare walk changes the selection.
-//   bench_jump --program=<KeyfinchNT.exe> --work=<folder> [--smoke]
+// The editor is the system's, or with --editor one of this program's bitness put where Keyfinch
+// finds it (under Wine the system's editor is a 64-bit program, which a 32-bit Keyfinch refuses).
+//   bench_jump --program=<KeyfinchNT.exe> --work=<folder> [--editor=<regedit.exe>] [--smoke]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -53,32 +55,43 @@ struct TJumper {
     }
 
     // Seconds from pressing Jump to the key's arrival at the top of the dialog's list, which
-    // happens when the jump has returned.
+    // happens when the jump has returned; -1 for a jump that showed a message or did not end
+    // within its bound, which is reported here so that the run goes on.
     double Jump(const std::wstring& key)
     {
         const std::wstring typed = L"HKCU\\" + key;
         SetComboEditText(Combo, typed);
         double start = Now();
         ClickButton(GetDlgItem(Dialog, IDOK));
+        HWND box = nullptr;
         bool done = WaitFast([&] {
             std::vector<std::wstring> items = ComboItems(Combo);
-            return !items.empty() && items[0] == typed;
-        }, 60000);
-        if (!done)
-            SaveScreenshotForFailure(L"bench_jump-" + std::to_wstring(++Failures));
-        return done ? Now() - start : -1;
+            return (!items.empty() && items[0] == typed) || (box = FindMessageBox(App.ProcessId)) != nullptr;
+        }, 20000);
+        double seconds = Now() - start;
+        if (done && box == nullptr)
+            return seconds;
+        SaveScreenshotForFailure(L"bench_jump-" + std::to_wstring(++Failures));
+        if (box != nullptr) {
+            std::wstring text = MessageBoxText(box);
+            std::fprintf(stderr, "the jump to %ls ended with a message: %ls\n", typed.c_str(), text.c_str());
+            AnswerMessageBox(box);
+        } else {
+            std::fprintf(stderr, "the jump to %ls did not end within 20 s\n", typed.c_str());
+        }
+        return -1;
     }
 };
 
 // The editor alone: started as Keyfinch starts it, until its window is idle.
-double StartEditorAlone()
+double StartEditorAlone(const std::wstring& editorPath)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    wchar_t commandLine[] = L"regedit";
+    std::wstring commandLine = editorPath.empty() ? L"regedit" : L"\"" + editorPath + L"\"";
     double start = Now();
-    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
         return -1;
     CloseHandle(started.hThread);
     WaitForInputIdle(started.hProcess, 10000);
@@ -154,7 +167,7 @@ void CreateDeepKeys()
 
 int wmain(int argc, wchar_t** argv)
 {
-    std::wstring program, work;
+    std::wstring program, work, editorPath;
     bool smoke = false;
     for (int i = 1; i < argc; ++i) {
         std::wstring argument = argv[i];
@@ -162,11 +175,13 @@ int wmain(int argc, wchar_t** argv)
             program = argument.substr(10);
         else if (argument.compare(0, 7, L"--work=") == 0)
             work = argument.substr(7);
+        else if (argument.compare(0, 9, L"--editor=") == 0)
+            editorPath = argument.substr(9);
         else if (argument == L"--smoke")
             smoke = true;
     }
     if (program.empty() || work.empty()) {
-        std::fprintf(stderr, "usage: bench_jump --program=KeyfinchNT.exe --work=folder [--smoke]\n");
+        std::fprintf(stderr, "usage: bench_jump --program=KeyfinchNT.exe --work=folder [--editor=regedit.exe] [--smoke]\n");
         return 2;
     }
     CreateDirectoryW(work.c_str(), nullptr);
@@ -175,7 +190,7 @@ int wmain(int argc, wchar_t** argv)
     int failures = 0;
 
     TJumper jumper;
-    if (!jumper.Start(program, work)) {
+    if (!jumper.Start(program, work) || (!editorPath.empty() && !PlaceStandInEditor(editorPath, jumper.App.Folder))) {
         std::fprintf(stderr, "KeyfinchNT did not start\n");
         return 1;
     }
@@ -184,7 +199,7 @@ int wmain(int argc, wchar_t** argv)
     std::vector<double> started, alone;
     for (int round = 0; round < rounds; ++round) {
         CloseAllEditors();
-        alone.push_back(StartEditorAlone());
+        alone.push_back(StartEditorAlone(editorPath));
         CloseAllEditors();
         started.push_back(jumper.Jump(DeepKeys[(rounds - 1 - round) % 2]));  // the last to the first key
     }
